@@ -1,0 +1,106 @@
+// Choosing a file (the open dialog or a drop) and loading it: one read into
+// m_fileData, then the reader that the extension in the file's name selects.
+#include <algorithm>
+#include <climits>
+#include <new>
+
+#include "app/file_loading.h"
+#include "app/viewer_dlg.h"
+
+namespace {
+
+constexpr ReaderEntry kReaderTable[] = {
+    {".PES", &CViewerDlg::ReadPes}, {".PEC", &CViewerDlg::ReadPec}, {".DST", &CViewerDlg::ReadDst},
+    {".PCS", &CViewerDlg::ReadPcs}, {".SEW", &CViewerDlg::ReadSew},
+};
+
+// The part of a path after its last separator.
+std::string BareName(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+const char* const kOpenFileFilter =
+    "Design Files (*.*)|*.pes;*.pec;*.pcs;*.dst;*.sew|Brother (PES/PEC)|*.pes;*.pec|"
+    "Tajima (*.dst)|*.dst|Pfaff (*.pcs)|*.pcs|Janome (*.sew)|*.sew||";
+
+std::span<const ReaderEntry> ReaderTable() { return kReaderTable; }
+
+const ReaderEntry* FindReader(const std::string& text) {
+  std::string upper = text;
+  std::transform(upper.begin(), upper.end(), upper.begin(),
+                 [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
+  for (const ReaderEntry& entry : kReaderTable) {
+    // Only the first occurrence counts, and not at the very first character.
+    const auto at = upper.find(entry.extension);
+    if (at != std::string::npos && at > 0) return &entry;
+  }
+  return nullptr;
+}
+
+void ReportFileError(IPlatform& platform, const CFileException& e) {
+  platform.NoticeBox(FileErrorMessage(e));
+}
+
+void CViewerDlg::OnBrowse() {
+  OpenFileRequest request;
+  request.filter = kOpenFileFilter;
+  request.filterIndex = 1;
+  request.initialDir = ".";
+  request.fileMustExist = true;
+  request.hideReadOnly = true;
+  const OpenFileResult chosen = Platform().OpenFileDialog(request);
+  m_strLoadedName = chosen.name;
+  m_strLoadedPath = chosen.path;
+  SetDlgItemText(IDC_FILENAME, m_strLoadedName);
+  if (m_strLoadedPath.empty()) {
+    m_lastLoad = LoadOutcome::cancelled;
+    return;
+  }
+  LoadFile(m_strLoadedPath, m_strLoadedName);
+}
+
+void CViewerDlg::OnDropFiles(CDropPackage* hDropInfo) {
+  if (!hDropInfo) return;
+  // Only the first file of a drop is taken, with its whole path.
+  const std::string path = hDropInfo->DragQueryFile(0);
+  hDropInfo->DragFinish();
+  if (path.empty()) return;
+  m_strLoadedPath = path;
+  m_strLoadedName = BareName(path);
+  SetDlgItemText(IDC_FILENAME, m_strLoadedName);
+  // The name, not the whole path, chooses the reader: a folder named like a
+  // design file must not decide how the file is read.
+  LoadFile(m_strLoadedPath, m_strLoadedName);
+}
+
+LoadOutcome CViewerDlg::LoadFile(const std::string& path, const std::string& testText) {
+  int len = 0;
+  try {
+    auto file = Platform().Files().OpenForRead(path);
+    const std::uint64_t length = file->GetLength();
+    if (length > static_cast<std::uint64_t>(INT_MAX - 1))
+      throw CFileException{FileCause::genericException, path};
+    len = static_cast<int>(length);
+    if (len != 0) {
+      if (m_fileData.size() < static_cast<std::size_t>(len))
+        m_fileData.resize(static_cast<std::size_t>(len) + 1, 0);
+      // A read that stops short would leave stale bytes in the buffer: an error.
+      if (file->Read(m_fileData.data(), static_cast<std::size_t>(len)) != static_cast<std::size_t>(len))
+        throw CFileException{FileCause::endOfFile, {}};
+    }
+    file->Close();
+  } catch (const CFileException& e) {
+    ReportFileError(Platform(), e);
+    return m_lastLoad = LoadOutcome::fileError;
+  } catch (const std::bad_alloc&) {
+    ReportFileError(Platform(), CFileException{FileCause::genericException, path});
+    return m_lastLoad = LoadOutcome::fileError;
+  }
+  const ReaderEntry* reader = FindReader(testText);
+  if (!reader) return m_lastLoad = LoadOutcome::noReader;
+  (this->*(reader->reader))(len);
+  return m_lastLoad = LoadOutcome::loaded;
+}

@@ -1,0 +1,127 @@
+// Files of this machine through POSIX calls, with errno mapped to the
+// file-error causes.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+#include "app/platform.h"
+
+namespace {
+
+[[noreturn]] void Throw(int err, const std::string& path = {}) {
+  throw CFileException{FileCauseFromErrno(err), path};
+}
+
+class PosixInputFile : public CInputFile {
+ public:
+  explicit PosixInputFile(int fd) : m_fd(fd) {}
+  ~PosixInputFile() override {
+    if (m_fd >= 0) ::close(m_fd);
+  }
+
+  std::uint64_t GetLength() override {
+    struct stat st {};
+    if (::fstat(m_fd, &st) != 0) Throw(errno);
+    return static_cast<std::uint64_t>(st.st_size);
+  }
+
+  std::size_t Read(void* buffer, std::size_t n) override {
+    std::size_t done = 0;
+    auto* out = static_cast<char*>(buffer);
+    while (done < n) {
+      const ssize_t got = ::read(m_fd, out + done, n - done);
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        Throw(errno);
+      }
+      if (got == 0) break;
+      done += static_cast<std::size_t>(got);
+    }
+    return done;
+  }
+
+  void Close() override {
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0) Throw(errno);
+  }
+
+ private:
+  int m_fd;
+};
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+class PosixFiles : public IFileSystem {
+ public:
+  std::unique_ptr<CInputFile> OpenForRead(const std::string& path) override {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) Throw(errno, path);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+      const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+      ::close(fd);
+      Throw(err, path);
+    }
+    // Not shared: a program that holds the file locked for writing keeps us out.
+    if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
+      const int err = errno;
+      ::close(fd);
+      Throw(err, path);
+    }
+    return std::make_unique<PosixInputFile>(fd);
+  }
+
+  void WriteWholeFile(const std::string& path, const std::uint8_t* data,
+                      std::size_t size) override {
+    std::string temp = FolderOf(path) + "/.nadelwerk-XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) Throw(errno, path);
+    auto fail = [&](int err) {
+      ::close(fd);
+      ::unlink(temp.c_str());
+      Throw(err, path);
+    };
+    std::size_t done = 0;
+    while (done < size) {
+      const ssize_t put = ::write(fd, data + done, size - done);
+      if (put < 0) {
+        if (errno == EINTR) continue;
+        fail(errno);
+      }
+      if (put == 0) fail(ENOSPC);
+      done += static_cast<std::size_t>(put);
+    }
+    // The new file gets the usual permissions of a created file.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (::fchmod(fd, 0666 & ~mask) != 0) fail(errno);
+    if (::fsync(fd) != 0) fail(errno);
+    if (::close(fd) != 0) {
+      ::unlink(temp.c_str());
+      Throw(errno, path);
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+      const int err = errno;
+      ::unlink(temp.c_str());
+      Throw(err, path);
+    }
+  }
+};
+
+}  // namespace
+
+IFileSystem& PosixFileSystem() {
+  static PosixFiles files;
+  return files;
+}

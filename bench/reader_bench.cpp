@@ -1,0 +1,56 @@
+// Reader speed on generated files of 1,000,000 records.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "app/headless_platform.h"
+#include "app/viewer_dlg.h"
+
+namespace {
+
+constexpr int kRecords = 1'000'000;
+
+struct Viewer {
+  CHeadlessPlatform platform;
+  CViewerDlg dlg{platform};
+  Viewer() {
+    platform.paintOnRepaint = false;
+    platform.Create(dlg);
+  }
+  void Load(const std::vector<std::uint8_t>& bytes) {
+    dlg.m_fileData.assign(bytes.begin(), bytes.end());
+    dlg.m_fileData.push_back(0);
+  }
+};
+
+// Random small stitches with a colour change every 5000 and a jump every 100.
+std::vector<std::uint8_t> DstFile() {
+  std::vector<std::uint8_t> bytes(512, ' ');
+  std::mt19937 rng(7);
+  for (int i = 0; i < kRecords; ++i) {
+    std::uint8_t b2 = 0x03;
+    if (i % 5000 == 4999) b2 = 0xC3;
+    else if (i % 100 == 99) b2 = 0x83;
+    bytes.push_back(static_cast<std::uint8_t>(rng() & 0x33));
+    bytes.push_back(static_cast<std::uint8_t>(rng() & 0x33));
+    bytes.push_back(b2);
+  }
+  bytes.insert(bytes.end(), {0x00, 0x00, 0xF3});
+  return bytes;
+}
+
+void BM_ReadDst(benchmark::State& state) {
+  Viewer v;
+  const auto bytes = DstFile();
+  v.Load(bytes);
+  for (auto _ : state) {
+    v.dlg.ReadDst(static_cast<int>(bytes.size()));
+    benchmark::DoNotOptimize(v.dlg.m_nStitchCount);
+  }
+  state.SetItemsProcessed(state.iterations() * kRecords);
+}
+BENCHMARK(BM_ReadDst)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,22 @@
+#include <cstdio>
+
+#include "cli/cli_session.h"
+#include "cli/commands.h"
+
+int RunInfo(const CliArgs& args) {
+  if (args.empty()) {
+    std::fprintf(stderr, "usage: nadelwerk-cli info FILE...\n");
+    return kExitUsage;
+  }
+  int status = 0;
+  CliSession session;
+  for (const std::string& path : args) {
+    if (!session.Load(path)) {
+      status = kExitFileError;
+      continue;
+    }
+    std::printf("%s\n", BaseName(path).c_str());
+    for (int field = 0; field < 5; ++field) std::printf("%s\n", session.InfoText(field).c_str());
+  }
+  return status;
+}

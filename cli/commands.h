@@ -1,0 +1,10 @@
+// The subcommands of nadelwerk-cli. Each gets the arguments after its name and
+// returns the exit status.
+#pragma once
+#include <string>
+#include <vector>
+
+using CliArgs = std::vector<std::string>;
+
+int RunInfo(const CliArgs& args);
+int RunDump(const CliArgs& args);

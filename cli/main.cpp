@@ -1,0 +1,50 @@
+// nadelwerk-cli: the viewer's logic from the command line, on the headless
+// platform.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "cli/cli_session.h"
+#include "cli/commands.h"
+
+namespace {
+
+struct Command {
+  const char* name;
+  int (*run)(const CliArgs&);
+  const char* usage;
+};
+
+constexpr Command kCommands[] = {
+    {"info", RunInfo, "info FILE...        the five information texts of each file"},
+    {"dump", RunDump, "dump FILE           the loaded design state as JSON"},
+};
+
+void PrintHelp(std::FILE* out) {
+  std::fprintf(out, "usage: nadelwerk-cli COMMAND [ARGS]\n\ncommands:\n");
+  for (const Command& c : kCommands) std::fprintf(out, "  %s\n", c.usage);
+  std::fprintf(out, "\n  --help              this text\n  --version           the program's version\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    PrintHelp(stderr);
+    return kExitUsage;
+  }
+  const std::string command = argv[1];
+  if (command == "--help" || command == "-h") {
+    PrintHelp(stdout);
+    return 0;
+  }
+  if (command == "--version") {
+    std::printf("nadelwerk-cli 1.3.0\n");
+    return 0;
+  }
+  for (const Command& c : kCommands) {
+    if (command == c.name) return c.run(CliArgs(argv + 2, argv + argc));
+  }
+  std::fprintf(stderr, "nadelwerk-cli: unknown command '%s' (try --help)\n", command.c_str());
+  return kExitUsage;
+}

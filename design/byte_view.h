@@ -1,0 +1,44 @@
+// The one way readers look at a file: a bounded view of its first len bytes.
+// Every access is checked; bytes outside the view read as 0, and Has() tells
+// the reader whether a field lies wholly inside the file.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class ByteView {
+ public:
+  ByteView(const std::vector<std::uint8_t>& data, int len)
+      : m_data(data.data()),
+        m_size(len <= 0 ? 0
+                        : (static_cast<std::size_t>(len) < data.size() ? static_cast<std::size_t>(len)
+                                                                      : data.size())) {}
+
+  std::size_t size() const { return m_size; }
+
+  // Whether count bytes starting at off lie inside the view.
+  bool Has(std::int64_t off, std::int64_t count) const {
+    return off >= 0 && count >= 0 && static_cast<std::uint64_t>(off) <= m_size &&
+           static_cast<std::uint64_t>(count) <= m_size - static_cast<std::uint64_t>(off);
+  }
+
+  std::uint8_t u8(std::int64_t off) const { return Has(off, 1) ? m_data[off] : 0; }
+  std::uint16_t u16le(std::int64_t off) const {
+    return static_cast<std::uint16_t>(u8(off) | (u8(off + 1) << 8));
+  }
+  std::uint32_t u24le(std::int64_t off) const {
+    return static_cast<std::uint32_t>(u8(off)) | (static_cast<std::uint32_t>(u8(off + 1)) << 8) |
+           (static_cast<std::uint32_t>(u8(off + 2)) << 16);
+  }
+  std::uint32_t u32le(std::int64_t off) const {
+    return u24le(off) | (static_cast<std::uint32_t>(u8(off + 3)) << 24);
+  }
+  std::int32_t s32le(std::int64_t off) const { return static_cast<std::int32_t>(u32le(off)); }
+
+  // Unchecked access for hot loops that have tested Has() for the whole range.
+  const std::uint8_t* UncheckedData(std::int64_t off) const { return m_data + off; }
+
+ private:
+  const std::uint8_t* m_data;
+  std::size_t m_size;
+};

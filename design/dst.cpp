@@ -1,0 +1,105 @@
+// Tajima DST reader.
+//
+// Layout:
+//   0..511   header text; not read
+//   512..    records of 3 bytes b0 b1 b2 up to the end record or the file's end
+// Each record moves by dx, dy (0.1 mm), each a signed sum of the weights
+// 1, 3, 9, 27, 81 (every bit on its own, so plus and minus of one weight
+// cancel):
+//   b0: 0x01 x+1  0x02 x-1  0x04 x+9  0x08 x-9  0x10 y-9  0x20 y+9  0x40 y-1  0x80 y+1
+//   b1: 0x01 x+3  0x02 x-3  0x04 x+27 0x08 x-27 0x10 y-27 0x20 y+27 0x40 y-3  0x80 y+3
+//   b2: 0x04 x+81 0x08 x-81 0x10 y-81 0x20 y+81; 0x01 0x02 unused
+// The type is b2 alone: 0xF3 end; 0xC0..0xFF colour change; 0x80 set with
+// 0x40 clear a jump (kept as a move); anything else a stitch. The file's dy
+// points up, the design's Y down.
+#include <array>
+
+#include "app/viewer_dlg.h"
+#include "design/byte_view.h"
+#include "design/info_text.h"
+
+namespace {
+
+constexpr int kHeaderSize = 512;
+constexpr int kRecordSize = 3;
+
+struct Weight {
+  std::uint8_t mask;
+  std::int8_t dx;
+  std::int8_t dy;
+};
+
+constexpr Weight kByte0[] = {{0x01, 1, 0},  {0x02, -1, 0}, {0x04, 9, 0},  {0x08, -9, 0},
+                             {0x10, 0, -9}, {0x20, 0, 9},  {0x40, 0, -1}, {0x80, 0, 1}};
+constexpr Weight kByte1[] = {{0x01, 3, 0},   {0x02, -3, 0}, {0x04, 27, 0},  {0x08, -27, 0},
+                             {0x10, 0, -27}, {0x20, 0, 27}, {0x40, 0, -3},  {0x80, 0, 3}};
+constexpr Weight kByte2[] = {{0x04, 81, 0}, {0x08, -81, 0}, {0x10, 0, -81}, {0x20, 0, 81}};
+
+struct Move {
+  std::int8_t dx;
+  std::int8_t dy;
+};
+
+template <std::size_t N>
+constexpr std::array<Move, 256> BuildTable(const Weight (&weights)[N]) {
+  std::array<Move, 256> table{};
+  for (int b = 0; b < 256; ++b) {
+    int dx = 0, dy = 0;
+    for (const Weight& w : weights) {
+      if (b & w.mask) {
+        dx += w.dx;
+        dy += w.dy;
+      }
+    }
+    table[b] = {static_cast<std::int8_t>(dx), static_cast<std::int8_t>(dy)};
+  }
+  return table;
+}
+
+constexpr auto kMove0 = BuildTable(kByte0);
+constexpr auto kMove1 = BuildTable(kByte1);
+constexpr auto kMove2 = BuildTable(kByte2);
+
+constexpr std::uint8_t kEndCode = 0xF3;
+
+bool IsColorChange(std::uint8_t b2) { return (b2 & 0xC0) == 0xC0; }
+bool IsJump(std::uint8_t b2) { return (b2 & 0xC0) == 0x80; }
+
+}  // namespace
+
+void CViewerDlg::ReadDst(int len) {
+  BeginDesign(len / 2);
+  const ByteView file(m_fileData, len);
+  // The running position keeps its low 16 bits, as the design stores them.
+  std::int16_t x = 0, y = 0;
+  // Only whole records are decoded: a cut-off last record is dropped.
+  const std::int64_t records =
+      file.size() > kHeaderSize ? (static_cast<std::int64_t>(file.size()) - kHeaderSize) / kRecordSize : 0;
+  if (records > 0) GrowRecords(static_cast<int>(records) + 3);
+  const std::uint8_t* p = records > 0 ? file.UncheckedData(kHeaderSize) : nullptr;
+  for (std::int64_t i = 0; i < records; ++i, p += kRecordSize) {
+    const std::uint8_t b2 = p[2];
+    if (b2 == kEndCode) break;
+    if (IsColorChange(b2)) {
+      AddColorChange(x, y);
+      continue;
+    }
+    x = static_cast<std::int16_t>(x + kMove0[p[0]].dx + kMove1[p[1]].dx + kMove2[b2].dx);
+    y = static_cast<std::int16_t>(y - (kMove0[p[0]].dy + kMove1[p[1]].dy + kMove2[b2].dy));
+    if (IsJump(b2))
+      AddMove(x, y);
+    else
+      AddStitch(x, y);
+  }
+  EndDesign();
+
+  const int blocks = m_nColorCount < kBlockColorEntries ? m_nColorCount : kBlockColorEntries;
+  for (int j = 0; j < blocks; ++j) m_blockColor[j] = static_cast<std::uint8_t>(j + 2);
+
+  CDesignPublish publish;
+  publish.format = 4;
+  publish.keepRotation = true;
+  publish.info = {"TAJIMA", ColorsText(m_nColorCount), DecodedWidthText(), DecodedHeightText(),
+                  StitchesText(m_nStitchCount)};
+  PublishDesign(publish);
+}

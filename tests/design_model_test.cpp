@@ -1,0 +1,99 @@
+// The reader operations shared by all readers, and the information texts.
+#include "design/info_text.h"
+#include "tests/test_support.h"
+
+class DesignModelTest : public ViewerTest {};
+
+TEST_F(DesignModelTest, BeginDesignWritesOriginRecordsAndSentinels) {
+  dlg.BeginDesign(0);
+  dlg.EndDesign();
+  EXPECT_EQ(Records(), (std::vector<Record>{{0, 0, KIND_ORIGIN}, {0, 0, KIND_STITCH},
+                                            {END_MARK, END_MARK, KIND_END}}));
+  EXPECT_EQ(dlg.m_nMinX, 1000);
+  EXPECT_EQ(dlg.m_nMaxX, -1000);
+  EXPECT_EQ(dlg.m_nWidth, -2000);
+  EXPECT_EQ(dlg.m_nHeight, -2000);
+  EXPECT_EQ(dlg.m_nColorCount, 1);
+  EXPECT_EQ(dlg.m_nStitchCount, 0);
+  // An empty design shows a size of zero rather than the sentinels' difference.
+  EXPECT_EQ(dlg.DecodedWidthText(), "Breite:  0.0 mm");
+  EXPECT_EQ(dlg.DecodedHeightText(), "H\xC3\xB6he:  0.0 mm");
+}
+
+TEST_F(DesignModelTest, StitchesAndMovesWidenBoundsButColorChangesDoNot) {
+  dlg.BeginDesign(4);
+  dlg.AddStitch(1200, -5);
+  dlg.AddColorChange(1200, -5);
+  dlg.AddMove(1500, 30);
+  dlg.AddColorChange(-3000, 3000);  // position not taken into the bounds
+  dlg.EndDesign();
+  EXPECT_EQ(dlg.m_nMinX, 1000);  // the sentinel stays the minimum
+  EXPECT_EQ(dlg.m_nMaxX, 1500);
+  EXPECT_EQ(dlg.m_nMinY, -5);
+  EXPECT_EQ(dlg.m_nMaxY, 30);
+  EXPECT_EQ(dlg.m_nWidth, 500);
+  EXPECT_EQ(dlg.m_nHeight, 35);
+  EXPECT_EQ(dlg.m_nStitchCount, 2);
+  EXPECT_EQ(dlg.m_nColorCount, 3);
+  EXPECT_EQ(Records()[4], (Record{1500, 30, KIND_MOVE}));
+}
+
+TEST_F(DesignModelTest, ArraysGrowBeyondTheEstimateAndNeverShrink) {
+  dlg.BeginDesign(3);
+  for (int i = 0; i < 5000; ++i) dlg.AddStitch(static_cast<std::int16_t>(i), 0);
+  dlg.EndDesign();
+  const std::size_t grown = dlg.m_arrKind.size();
+  EXPECT_GE(grown, 5003u);
+  EXPECT_EQ(dlg.m_arrX.size(), grown);
+  EXPECT_EQ(dlg.m_arrY.size(), grown);
+  EXPECT_EQ(Records().size(), 5003u);
+  dlg.BeginDesign(10);
+  dlg.EndDesign();
+  EXPECT_EQ(dlg.m_arrKind.size(), grown);
+  EXPECT_EQ(Records().size(), 3u);
+}
+
+TEST_F(DesignModelTest, PublishSetsFlagsTextsAndRepaints) {
+  dlg.m_nRotation = 3;
+  dlg.BeginDesign(3);
+  dlg.EndDesign();
+  CDesignPublish publish;
+  publish.format = 8;
+  publish.janomeColors = TRUE;
+  publish.info = {"A", "B", "C", "D", "E"};
+  const int repaints = platform.repaintCount;
+  dlg.PublishDesign(publish);
+  EXPECT_EQ(dlg.m_bLoaded, TRUE);
+  EXPECT_EQ(dlg.m_nFormat, 8);
+  EXPECT_EQ(dlg.m_bJanomeColors, TRUE);
+  EXPECT_EQ(dlg.m_bFileColors, FALSE);
+  EXPECT_EQ(dlg.m_nRotation, 0);
+  EXPECT_EQ(Info(IDC_INFO_FORMAT), "A");
+  EXPECT_EQ(Info(IDC_INFO_STITCHES), "E");
+  EXPECT_EQ(platform.repaintCount, repaints + 1);
+
+  dlg.m_nRotation = 2;
+  publish.keepRotation = true;
+  dlg.PublishDesign(publish);
+  EXPECT_EQ(dlg.m_nRotation, 2);
+}
+
+TEST(InfoTextTest, FormatsAsTheFieldsShowThem) {
+  EXPECT_EQ(ColorsText(4), "Farben:  4");
+  EXPECT_EQ(PesColorsText(4), "Farben: 4");
+  EXPECT_EQ(PartsText(2), "Teile:  2");
+  EXPECT_EQ(WidthText(1234), "Breite:  123.4 mm");
+  EXPECT_EQ(HeightText(-5), "H\xC3\xB6he:  -0.5 mm");
+  EXPECT_EQ(WidthText(0), "Breite:  0.0 mm");
+  EXPECT_EQ(UnknownWidthText(), "Breite: k.A.");
+  EXPECT_EQ(UnknownHeightText(), "H\xC3\xB6he: k.A.");
+  EXPECT_EQ(StitchesText(0), "Stiche: 0");
+}
+
+TEST(InfoTextTest, DecimalPointDoesNotFollowTheLocale) {
+  const char* old = std::setlocale(LC_NUMERIC, nullptr);
+  const std::string saved = old ? old : "C";
+  if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) GTEST_SKIP() << "no German locale here";
+  EXPECT_EQ(WidthText(15), "Breite:  1.5 mm");
+  std::setlocale(LC_NUMERIC, saved.c_str());
+}

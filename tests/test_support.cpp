@@ -1,0 +1,71 @@
+#include "tests/test_support.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <algorithm>
+
+void PrintTo(const Record& r, std::ostream* os) {
+  *os << "(" << r.x << ", " << r.y << ", kind " << r.kind << ")";
+}
+
+ViewerTest::ViewerTest() {
+  platform.paintOnRepaint = false;
+  platform.Create(dlg);
+}
+
+void ViewerTest::Read(void (CViewerDlg::*reader)(int), const Bytes& bytes) {
+  if (dlg.m_fileData.size() < bytes.size()) dlg.m_fileData.resize(bytes.size() + 1, 0);
+  std::copy(bytes.begin(), bytes.end(), dlg.m_fileData.begin());
+  (dlg.*reader)(static_cast<int>(bytes.size()));
+}
+
+std::vector<Record> ViewerTest::Records() const {
+  std::vector<Record> out;
+  for (std::size_t i = 0; i < dlg.m_arrKind.size(); ++i) {
+    out.push_back({dlg.m_arrX[i], dlg.m_arrY[i], dlg.m_arrKind[i]});
+    if (dlg.m_arrKind[i] == KIND_END) break;
+  }
+  return out;
+}
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "nadelwerk-test-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  m_path = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ec);
+  std::filesystem::remove_all(m_path, ec);
+}
+
+std::string TempDir::Write(const std::string& name, const Bytes& bytes) const {
+  const auto file = m_path / name;
+  std::ofstream out(file, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return file.string();
+}
+
+Bytes ReadFileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::filesystem::path> CorpusFiles(const std::string& extension) {
+  std::vector<std::filesystem::path> files;
+  const char* root = std::getenv("NADELWERK_CORPUS");
+  if (!root) return files;
+  const auto folder = std::filesystem::path(root) / extension;
+  std::error_code ec;
+  if (!std::filesystem::is_directory(folder, ec)) return files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+    std::string ext = entry.path().extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (entry.is_regular_file() && ext == "." + extension) files.push_back(entry.path());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}

@@ -1,0 +1,101 @@
+// Shared helpers of the tests: a headless viewer, byte builders for fixture
+// files, temporary folders and the optional corpus of real design files.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/headless_platform.h"
+#include "app/viewer_dlg.h"
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Builds a file byte by byte; multi-byte values little-endian.
+class ByteBuilder {
+ public:
+  ByteBuilder& u8(unsigned v) {
+    m_bytes.push_back(static_cast<std::uint8_t>(v));
+    return *this;
+  }
+  ByteBuilder& bytes(std::initializer_list<unsigned> values) {
+    for (unsigned v : values) u8(v);
+    return *this;
+  }
+  ByteBuilder& u16le(unsigned v) { return u8(v).u8(v >> 8); }
+  ByteBuilder& u24le(unsigned v) { return u8(v).u8(v >> 8).u8(v >> 16); }
+  ByteBuilder& s32le(std::int32_t v) {
+    const auto u = static_cast<std::uint32_t>(v);
+    return u8(u).u8(u >> 8).u8(u >> 16).u8(u >> 24);
+  }
+  ByteBuilder& text(const std::string& s) {
+    for (char c : s) u8(static_cast<unsigned char>(c));
+    return *this;
+  }
+  ByteBuilder& fill(std::size_t count, unsigned v = 0) {
+    m_bytes.insert(m_bytes.end(), count, static_cast<std::uint8_t>(v));
+    return *this;
+  }
+  // Pads with zeros up to the given length.
+  ByteBuilder& padTo(std::size_t length, unsigned v = 0) {
+    if (m_bytes.size() < length) fill(length - m_bytes.size(), v);
+    return *this;
+  }
+  // Overwrites one byte at an absolute offset, growing the file if needed.
+  ByteBuilder& put(std::size_t offset, unsigned v) {
+    padTo(offset + 1);
+    m_bytes[offset] = static_cast<std::uint8_t>(v);
+    return *this;
+  }
+  std::size_t size() const { return m_bytes.size(); }
+  const Bytes& data() const { return m_bytes; }
+  operator const Bytes&() const { return m_bytes; }
+
+ private:
+  Bytes m_bytes;
+};
+
+struct Record {
+  int x;
+  int y;
+  int kind;
+  bool operator==(const Record&) const = default;
+};
+void PrintTo(const Record& r, std::ostream* os);
+
+// A viewer dialog on the headless platform, initialised as at start-up.
+class ViewerTest : public ::testing::Test {
+ protected:
+  ViewerTest();
+  // Puts bytes into m_fileData as the load sequence does (the buffer only
+  // grows) and runs the reader with the file length.
+  void Read(void (CViewerDlg::*reader)(int), const Bytes& bytes);
+  std::string Info(int id) { return platform.GetControlText(id); }
+  // Records from 0 up to and including the end record.
+  std::vector<Record> Records() const;
+
+  CHeadlessPlatform platform;
+  CViewerDlg dlg{platform};
+};
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  const std::filesystem::path& path() const { return m_path; }
+  std::string Write(const std::string& name, const Bytes& bytes) const;
+
+ private:
+  std::filesystem::path m_path;
+};
+
+Bytes ReadFileBytes(const std::filesystem::path& path);
+
+// Files of the shared corpus folder with the given extension (lower case,
+// without dot); empty when the corpus is absent.
+std::vector<std::filesystem::path> CorpusFiles(const std::string& extension);
+// Skips the current test when the corpus is absent.
+#define SKIP_WITHOUT_CORPUS(files)                                   \
+  if ((files).empty()) GTEST_SKIP() << "corpus folder not present"
