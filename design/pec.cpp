@@ -1,0 +1,185 @@
+// Brother PEC reader, and the PEC section shared with the PES reader.
+//
+// File layout:
+//   0..5   not read
+//   6, 7   version digits (ASCII), see VersionText
+//   8..    one PEC section (layout in pec_section.h), so the colour count
+//          sits at 56, the thumbnail offset at 522, width and height at 528
+//          and 530 and the stitch data starts at 540.
+//
+// Stitch records, each relative to the previous position:
+//   0xFF 0x00        end of the design
+//   0xFE 0xB0 xx     colour change (third byte ignored)
+//   X field, Y field a movement; each field is
+//     0xxxxxxx       short: 7-bit two's complement
+//     1fffnnnn cccc  long: 12-bit two's complement nnnn:cccccccc; the flag
+//                    bits 0x10 (jump) and 0x20 (trim) make the movement a move
+// The end and colour patterns only count at the start of a record; 0xFF 0x10
+// there is a long X field like any other.
+#include <algorithm>
+
+#include "app/viewer_dlg.h"
+#include "design/byte_view.h"
+#include "design/info_text.h"
+#include "design/pec_section.h"
+
+namespace pec {
+
+int SectionColorCount(const ByteView& file, std::int64_t section) {
+  const std::int64_t at = section + kColorCountOffset;
+  return file.Has(at, 1) ? file.u8(at) + 1 : 0;
+}
+
+int AppendSectionColors(const ByteView& file, std::int64_t section, std::uint8_t* table,
+                        int tableSize, int& filled) {
+  const int count = SectionColorCount(file, section);
+  const std::int64_t list = section + kColorListOffset;
+  for (int k = 0; k < count && filled < tableSize && file.Has(list + k, 1); ++k)
+    table[filled++] = file.u8(list + k);
+  return count;
+}
+
+bool CopySectionThumbnail(const ByteView& file, std::int64_t section, std::uint8_t* out) {
+  const std::int64_t field = section + kThumbnailOffsetField;
+  const std::int64_t picture = section + kThumbnailBase + (file.Has(field, 3) ? file.u24le(field) : 0);
+  if (!file.Has(field, 3) || !file.Has(picture, kThumbnailBytes)) {
+    std::fill(out, out + kThumbnailBytes, std::uint8_t{0});
+    return false;
+  }
+  const std::uint8_t* from = file.UncheckedData(picture);
+  std::copy(from, from + kThumbnailBytes, out);
+  return true;
+}
+
+std::string SectionWidthText(const ByteView& file, std::int64_t section) {
+  const std::int64_t at = section + kWidthOffset;
+  return file.Has(at, 2) ? WidthText(file.u16le(at)) : std::string();
+}
+
+std::string SectionHeightText(const ByteView& file, std::int64_t section) {
+  const std::int64_t at = section + kHeightOffset;
+  return file.Has(at, 2) ? HeightText(file.u16le(at)) : std::string();
+}
+
+std::string FileVersionText(const ByteView& file) {
+  return file.Has(6, 2) ? CViewerDlg::VersionText(file.u8(6), file.u8(7)) : std::string();
+}
+
+}  // namespace pec
+
+namespace {
+
+constexpr std::int64_t kPecSectionStart = 8;
+
+struct Version {
+  char digit1, digit2;
+  const char* text;
+};
+
+constexpr Version kVersions[] = {
+    {'0', '1', "PE-DESIGN 1.0"}, {'2', '0', "PE-DESIGN 2.0"}, {'2', '5', "PE-DESIGN 2.5"},
+    {'3', '0', "PE-DESIGN 3.0"}, {'4', '0', "PE-DESIGN 4.0"}, {'5', '0', "PE-DESIGN 5.0"},
+};
+
+// 7-bit two's complement of a short field.
+inline int ShortValue(std::uint8_t b) { return b < 0x40 ? b : b - 0x80; }
+
+// 12-bit two's complement of a long field b, c.
+inline int LongValue(std::uint8_t b, std::uint8_t c) {
+  const int n = b & 0x0F;
+  return (n < 8 ? n : n - 16) * 256 + c;
+}
+
+constexpr std::uint8_t kMoveFlags = 0x30;  // jump 0x10, trim 0x20
+
+}  // namespace
+
+std::string CViewerDlg::VersionText(std::uint8_t digit1, std::uint8_t digit2) {
+  for (const Version& v : kVersions)
+    if (digit1 == static_cast<std::uint8_t>(v.digit1) && digit2 == static_cast<std::uint8_t>(v.digit2))
+      return v.text;
+  return "unbekannt";
+}
+
+CViewerDlg::CPosition CViewerDlg::DecodePecStitches(int start, int end) {
+  // Only the bytes before end are looked at, and only whole records are
+  // decoded: a movement cut off by the end is dropped.
+  const ByteView file(m_fileData, end);
+  const std::int64_t size = static_cast<std::int64_t>(file.size());
+  std::int16_t x = 0, y = 0;
+  if (start < 0 || start >= size) return {x, y};
+  const std::uint8_t* data = file.UncheckedData(0);
+  std::int64_t p = start;
+  while (p < size) {
+    const std::uint8_t b = data[p];
+    if (b >= 0xFE && p + 1 < size) {
+      const std::uint8_t c = data[p + 1];
+      if (b == 0xFF && c == 0x00) {
+        StoreRecord(END_MARK, END_MARK, KIND_END);
+        --m_nNextRecord;  // the caller's next record replaces it
+        return {x, y};
+      }
+      if (b == 0xFE && c == 0xB0) {
+        AddColorChange(x, y);
+        p += 3;
+        continue;
+      }
+    }
+    int dx, dy;
+    std::uint8_t flags;
+    std::int64_t q = p;
+    if (b & 0x80) {
+      if (q + 1 >= size) break;
+      dx = LongValue(b, data[q + 1]);
+      flags = b & kMoveFlags;
+      q += 2;
+    } else {
+      dx = ShortValue(b);
+      flags = 0;
+      q += 1;
+    }
+    if (q >= size) break;
+    const std::uint8_t yb = data[q];
+    if (yb & 0x80) {
+      if (q + 1 >= size) break;
+      dy = LongValue(yb, data[q + 1]);
+      flags |= yb & kMoveFlags;
+      q += 2;
+    } else {
+      dy = ShortValue(yb);
+      q += 1;
+    }
+    p = q;
+    x = static_cast<std::int16_t>(x + dx);
+    y = static_cast<std::int16_t>(y + dy);
+    if (flags)
+      AddMove(x, y);
+    else
+      AddStitch(x, y);
+  }
+  return {x, y};
+}
+
+void CViewerDlg::ReadPec(int len) {
+  const ByteView file(m_fileData, len);
+
+  int filled = 0;
+  const int colors =
+      pec::AppendSectionColors(file, kPecSectionStart, m_blockColor, kBlockColorEntries, filled);
+
+  CDesignPublish publish;
+  publish.format = 1;
+  publish.info[0] = pec::FileVersionText(file);
+  publish.info[1] = colors ? ColorsText(colors) : std::string();
+  publish.info[2] = pec::SectionWidthText(file, kPecSectionStart);
+  publish.info[3] = pec::SectionHeightText(file, kPecSectionStart);
+  publish.hasThumbnail = pec::CopySectionThumbnail(file, kPecSectionStart, m_thumbnail) ? TRUE : FALSE;
+
+  const int half = len > 0 ? len / 2 : 0;
+  BeginDesign(static_cast<std::int64_t>(m_arrKind.size()) < half ? half + 100 : 0);
+  DecodePecStitches(static_cast<int>(kPecSectionStart + pec::kStitchDataOffset), len);
+  EndDesign();
+
+  publish.info[4] = StitchesText(m_nStitchCount);
+  PublishDesign(publish);
+}
