@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "app/platform.h"
@@ -82,15 +83,39 @@ class PosixFiles : public IFileSystem {
     return std::make_unique<PosixInputFile>(fd);
   }
 
-  void WriteWholeFile(const std::string& path, const std::uint8_t* data,
+  void WriteWholeFile(const std::string& requested, const std::uint8_t* data,
                       std::size_t size) override {
-    std::string temp = FolderOf(path) + "/.nadelwerk-XXXXXX";
+    // Saving onto a link replaces the file it points to, not the link.
+    std::string path = requested;
+    struct stat st {};
+    if (::lstat(requested.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+      if (char* real = ::realpath(requested.c_str(), nullptr)) {
+        path = real;
+        std::free(real);
+      }
+    }
+    // An existing file keeps its permissions; one we may not write stays as
+    // it is, as it would for a plain create.
+    const bool exists = ::stat(path.c_str(), &st) == 0;
+    if (exists && !S_ISDIR(st.st_mode) && ::access(path.c_str(), W_OK) != 0) Throw(errno, requested);
+    mode_t mode;
+    if (exists && S_ISREG(st.st_mode)) {
+      mode = st.st_mode & 07777;
+    } else {
+      const mode_t mask = ::umask(0);
+      ::umask(mask);
+      mode = 0666 & ~mask;
+    }
+
+    const std::string folder = FolderOf(path);
+    std::string temp = folder + "/.nadelwerk-XXXXXX";
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0) Throw(errno, path);
+    // A folder that does not exist is a bad path, not a missing file.
+    if (fd < 0) Throw(errno == ENOENT ? ENOTDIR : errno, requested);
     auto fail = [&](int err) {
       ::close(fd);
       ::unlink(temp.c_str());
-      Throw(err, path);
+      Throw(err, requested);
     };
     std::size_t done = 0;
     while (done < size) {
@@ -102,19 +127,23 @@ class PosixFiles : public IFileSystem {
       if (put == 0) fail(ENOSPC);
       done += static_cast<std::size_t>(put);
     }
-    // The new file gets the usual permissions of a created file.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (::fchmod(fd, 0666 & ~mask) != 0) fail(errno);
+    if (::fchmod(fd, mode) != 0) fail(errno);
     if (::fsync(fd) != 0) fail(errno);
     if (::close(fd) != 0) {
+      const int err = errno;
       ::unlink(temp.c_str());
-      Throw(errno, path);
+      Throw(err);  // a failing close names no file
     }
     if (::rename(temp.c_str(), path.c_str()) != 0) {
       const int err = errno;
       ::unlink(temp.c_str());
-      Throw(err, path);
+      Throw(err, requested);
+    }
+    // Make the rename itself durable; the data is already safe either way.
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+      ::fsync(dir);
+      ::close(dir);
     }
   }
 };

@@ -18,6 +18,9 @@ struct Command {
 constexpr Command kCommands[] = {
     {"info", RunInfo, "info FILE...        the five information texts of each file"},
     {"dump", RunDump, "dump FILE           the loaded design state as JSON"},
+    {"convert", RunConvert,
+     "convert IN OUT      save IN as OUT (.dst or .pcs);\n"
+     "  convert --to dst|pcs -o DIR IN...  each IN into DIR under its own name"},
 };
 
 void PrintHelp(std::FILE* out) {

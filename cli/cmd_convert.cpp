@@ -1,0 +1,107 @@
+// convert: loads a design as "&Auswahl" does and saves it through the
+// "&Tajima" or "&Pfaff" handler, the save dialog answered with the output path.
+#include <cstdio>
+#include <set>
+#include <string>
+
+#include "cli/cli_session.h"
+#include "cli/commands.h"
+#include "export/save_file.h"
+
+namespace {
+
+using SaveHandler = void (CViewerDlg::*)();
+
+const char* const kUsage =
+    "usage: nadelwerk-cli convert IN OUT            (OUT ending in .dst or .pcs)\n"
+    "       nadelwerk-cli convert --to dst|pcs -o DIR IN...\n";
+
+std::string Lower(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
+// The writer for a format name ("dst", "pcs", any case); nullptr for others.
+SaveHandler HandlerFor(const std::string& format) {
+  const std::string f = Lower(format);
+  if (f == "dst") return &CViewerDlg::OnSaveDst;
+  if (f == "pcs") return &CViewerDlg::OnSavePcs;
+  return nullptr;
+}
+
+std::string ExtensionOf(const std::string& path) {
+  const std::string name = BaseName(path);
+  const auto dot = name.rfind('.');
+  return dot == std::string::npos ? std::string() : name.substr(dot + 1);
+}
+
+// Loads in and saves it to out; returns the exit status of this conversion.
+// Refusals and file errors have been printed by their message boxes.
+int ConvertOne(CliSession& session, const std::string& in, const std::string& out,
+               SaveHandler save) {
+  if (!session.Load(in)) return kExitFileError;
+  CHeadlessPlatform& platform = session.platform;
+  const std::size_t asked = platform.saveRequests.size();
+  const std::size_t reports = platform.notices.size();
+  platform.saveAnswers.clear();
+  platform.saveAnswers.push_back({true, out});
+  (session.dialog.*save)();
+  if (platform.saveRequests.size() == asked) {  // refused before the dialog
+    platform.saveAnswers.clear();
+    return kExitFileError;
+  }
+  return platform.notices.size() == reports ? 0 : kExitFileError;
+}
+
+int Usage() {
+  std::fputs(kUsage, stderr);
+  return kExitUsage;
+}
+
+}  // namespace
+
+int RunConvert(const CliArgs& args) {
+  std::string to, dir;
+  CliArgs inputs;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--to" || a == "-o") {
+      if (i + 1 >= args.size()) return Usage();
+      (a == "--to" ? to : dir) = args[++i];
+    } else if (a.size() > 1 && a[0] == '-') {
+      return Usage();
+    } else {
+      inputs.push_back(a);
+    }
+  }
+
+  CliSession session;
+  if (to.empty() && dir.empty()) {
+    if (inputs.size() != 2) return Usage();
+    const SaveHandler save = HandlerFor(ExtensionOf(inputs[1]));
+    if (!save) {
+      std::fprintf(stderr, "nadelwerk-cli: %s: the output must end in .dst or .pcs\n",
+                   inputs[1].c_str());
+      return kExitUsage;
+    }
+    return ConvertOne(session, inputs[0], inputs[1], save);
+  }
+
+  const SaveHandler save = HandlerFor(to);
+  if (!save || dir.empty() || inputs.empty()) return Usage();
+  int status = 0;
+  std::set<std::string> written;
+  for (const std::string& in : inputs) {
+    const std::string out = dir + "/" + DefaultSaveName(BaseName(in)) + "." + Lower(to);
+    // Two inputs of one name (rose.pes, rose.dst) would overwrite each other.
+    if (!written.insert(out).second) {
+      std::fprintf(stderr, "nadelwerk-cli: %s: skipped, %s was already written from another input\n",
+                   in.c_str(), out.c_str());
+      status = kExitFileError;
+      continue;
+    }
+    if (ConvertOne(session, in, out, save) != 0) status = kExitFileError;
+  }
+  return status;
+}

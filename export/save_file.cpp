@@ -1,0 +1,21 @@
+#include "export/save_file.h"
+
+#include "app/file_loading.h"
+
+std::string DefaultSaveName(const std::string& loadedName) {
+  const auto dot = loadedName.rfind('.');
+  return dot == std::string::npos ? loadedName : loadedName.substr(0, dot);
+}
+
+SaveOutcome SaveBlock(IPlatform& platform, const SaveFileRequest& request,
+                      const std::vector<std::uint8_t>& block) {
+  const SaveFileResult answer = platform.SaveFileDialog(request);
+  if (!answer.confirmed) return SaveOutcome::cancelled;
+  try {
+    platform.Files().WriteWholeFile(answer.path, block.data(), block.size());
+  } catch (const CFileException& e) {
+    ReportFileError(platform, e);
+    return SaveOutcome::failed;
+  }
+  return SaveOutcome::written;
+}
