@@ -180,6 +180,13 @@ TEST_F(PecReaderTest, TruncatedFilesStopInsideTheirData) {
     EXPECT_EQ(Decoded().size(), 1u);
   }
 
+  // A colour change needs only its two pattern bytes; the skipped third may be cut off.
+  Bytes colour(full.begin(), full.begin() + static_cast<long>(data + 2));
+  colour.push_back(0xFE);
+  colour.push_back(0xB0);
+  Load(colour);
+  EXPECT_EQ(Decoded(), (std::vector<Record>{{10, 10, KIND_STITCH}, {10, 10, KIND_COLOR}}));
+
   // Headers cut anywhere: nothing outside the file is shown.
   for (std::size_t len : {0u, 5u, 7u, 8u, 56u, 57u, 521u, 529u, 531u, 539u}) {
     Load(Bytes(full.begin(), full.begin() + static_cast<long>(len)));
