@@ -1,0 +1,61 @@
+// One full paint of a generated 1,000,000-stitch design into the preview
+// frame, at the default frame size and in a large frame.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <random>
+
+#include "app/headless_platform.h"
+#include "app/viewer_dlg.h"
+
+namespace {
+
+constexpr int kStitches = 1'000'000;
+
+struct Viewer {
+  CHeadlessPlatform platform;
+  CViewerDlg dlg{platform};
+
+  Viewer(int frameWidth, int frameHeight, int zoomPercent) {
+    platform.paintOnRepaint = false;
+    platform.Create(dlg);
+    platform.SetFrameSize(IDC_PREVIEW, frameWidth, frameHeight);
+    // A random walk of short stitches over 20 x 15 cm, a jump every 200
+    // stitches and a colour change every 5000, as a dense fill looks.
+    std::mt19937 rng(11);
+    std::uniform_int_distribution<int> step(-25, 25), jump(-300, 300);
+    dlg.BeginDesign(kStitches + kStitches / 5000 + 3);
+    int x = 1000, y = 750;
+    for (int i = 1; i <= kStitches; ++i) {
+      const bool isJump = i % 200 == 0;
+      x = std::clamp(x + (isJump ? jump(rng) : step(rng)), 0, 2000);
+      y = std::clamp(y + (isJump ? jump(rng) : step(rng)), 0, 1500);
+      dlg.AddStitch(static_cast<std::int16_t>(x), static_cast<std::int16_t>(y));
+      if (i % 5000 == 0) dlg.AddColorChange(static_cast<std::int16_t>(x), static_cast<std::int16_t>(y));
+    }
+    dlg.EndDesign();
+    for (int k = 0; k < kBlockColorEntries; ++k) dlg.m_blockColor[k] = static_cast<std::uint8_t>(k % 62);
+    dlg.m_bLoaded = TRUE;
+    dlg.m_nZoomPercent = zoomPercent;
+  }
+};
+
+void Paint(benchmark::State& state, int width, int height, int zoom) {
+  Viewer v(width, height, zoom);
+  for (auto _ : state) {
+    v.dlg.OnPaint();
+    benchmark::DoNotOptimize(v.platform.ControlPixels(IDC_PREVIEW).pixels.data());
+  }
+  state.SetItemsProcessed(state.iterations() * kStitches);
+}
+
+void BM_PaintFrame100(benchmark::State& state) { Paint(state, 262, 330, 100); }
+void BM_PaintFrame300(benchmark::State& state) { Paint(state, 262, 330, 300); }
+void BM_PaintLarge100(benchmark::State& state) { Paint(state, 1000, 1000, 100); }
+void BM_PaintLarge300(benchmark::State& state) { Paint(state, 1000, 1000, 300); }
+BENCHMARK(BM_PaintFrame100)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintFrame300)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintLarge100)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintLarge300)->Unit(benchmark::kMillisecond);
+
+}  // namespace
