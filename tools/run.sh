@@ -5,4 +5,7 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh
 tools/build.sh
 build/tools/make-examples build/examples
-exec build/cli/nadelwerk-cli info build/examples/*
+# Started in the examples folder, so that "&Auswahl" opens there; nothing is
+# loaded until a file is chosen or dropped on the window.
+cd build/examples
+exec ../app/qt/nadelwerk
