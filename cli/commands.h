@@ -9,3 +9,4 @@ using CliArgs = std::vector<std::string>;
 int RunInfo(const CliArgs& args);
 int RunDump(const CliArgs& args);
 int RunConvert(const CliArgs& args);
+int RunRender(const CliArgs& args);

@@ -21,6 +21,9 @@ constexpr Command kCommands[] = {
     {"convert", RunConvert,
      "convert IN OUT      save IN as OUT (.dst or .pcs);\n"
      "  convert --to dst|pcs -o DIR IN...  each IN into DIR under its own name"},
+    {"render", RunRender,
+     "render FILE OUT.png [--zoom Z] [--rotate N] [--scroll H,V] [--size WxH] [--thumbnail]\n"
+     "                      the preview frame (or the thumbnail frame) as PNG"},
 };
 
 void PrintHelp(std::FILE* out) {
