@@ -81,6 +81,17 @@ int ScrollCodeOf(int action, bool sliderDown) {
   }
 }
 
+// A line of plain text (the about box's) whose width was laid out for the
+// dialog font may not fit the substitute face: it grows to the right, up to
+// the given edge, instead of being cut off.
+void WidenToText(QWidget* widget, int rightEdge) {
+  auto* label = qobject_cast<QLabel*>(widget);
+  if (!label || label->frameShape() != QFrame::NoFrame || label->text().isEmpty()) return;
+  const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 2;
+  const QRect r = label->geometry();
+  if (needed > r.width()) label->resize(std::max(r.width(), std::min(needed, rightEdge - r.left())), r.height());
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -125,6 +136,7 @@ void CDialogWindow::Build() {
     QWidget* widget = MakeControl(control);
     const CRect r = DialogUnitsToPixels(control.x, control.y, control.cx, control.cy, m_baseX, m_baseY);
     widget->setGeometry(r.left, r.top, r.Width(), r.Height());
+    WidenToText(widget, client.Width() - m_baseX);
     widget->setProperty("controlId", control.id);
     m_controls.push_back(widget);
     if (control.id != -1) m_byId.emplace(control.id, widget);
