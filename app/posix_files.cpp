@@ -66,11 +66,14 @@ std::string FolderOf(const std::string& path) {
 class PosixFiles : public IFileSystem {
  public:
   std::unique_ptr<CInputFile> OpenForRead(const std::string& path) override {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that opening a named pipe does not wait for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) Throw(errno, path);
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-      const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    const bool known = ::fstat(fd, &st) == 0;
+    // Only a regular file holds a design: folders, pipes and devices are refused.
+    if (!known || !S_ISREG(st.st_mode)) {
+      const int err = !known ? errno : S_ISDIR(st.st_mode) ? EISDIR : EACCES;
       ::close(fd);
       Throw(err, path);
     }

@@ -1,6 +1,7 @@
 // The window on Qt's offscreen platform: the widgets built from the template,
 // clicks, keys, scroll bars, drops, file dialogs, reports and the about box,
 // driven as a user would drive them.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -442,6 +443,13 @@ TEST_F(WindowTest, FileErrorsShowTheGermanReportAndKeepTheDesign) {
   box = ExpectBox();
   Drop({folder});
   EXPECT_EQ(box->text, Q("Zugriff auf " + folder + " wurde verwehrt."));
+
+  // A named pipe is refused at once instead of waiting for a writer.
+  const std::string pipe = (temp.path() / "rohr.dst").string();
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  box = ExpectBox();
+  Drop({pipe});
+  EXPECT_EQ(box->text, Q("Zugriff auf " + pipe + " wurde verwehrt."));
 
   const std::string inFile = temp.Write("datei", Bytes(4, 0)) + "/innen.dst";
   box = ExpectBox();
