@@ -607,3 +607,42 @@ TEST(StartFile, NamedFileLoadsAsADropWhenTheWindowRuns) {
   EXPECT_EQ(platform.MainWindow(), nullptr);  // the window is gone after the loop
   AfxSetPlatform(nullptr);
 }
+
+TEST_F(WindowTest, SaveButtonsUseThePlainBoxAndTheSaveDialog) {
+  auto box = ExpectBox();
+  Click(IDC_SAVE_DST);
+  EXPECT_EQ(box->count, 1);
+  EXPECT_EQ(box->title, "Nadelwerk");
+  EXPECT_EQ(box->icon, QMessageBox::NoIcon);
+  EXPECT_EQ(box->text, "Noch keine g\xC3\xBCltigen Daten geladen !");
+
+  LoadLDesign();
+  const int maxX = dlg.m_nMaxX, maxY = dlg.m_nMaxY;
+  const QString before = QDir::currentPath();
+  QDir::setCurrent(Q(temp.path().string()));
+  QString suffix, folder;
+  QStringList filters;
+  bool saving = false;
+  WhenShown<QFileDialog>([&](QFileDialog* d) {
+    suffix = d->defaultSuffix();
+    folder = d->directory().absolutePath();
+    filters = d->nameFilters();
+    saving = d->acceptMode() == QFileDialog::AcceptSave;
+    d->selectFile(QStringLiteral("kopie"));
+    static_cast<QDialog*>(d)->accept();
+    return true;
+  });
+  Click(IDC_SAVE_DST);
+  QDir::setCurrent(before);
+  EXPECT_TRUE(saving);
+  EXPECT_EQ(suffix, "DST");
+  EXPECT_EQ(folder, QDir(Q(temp.path().string())).canonicalPath());
+  EXPECT_EQ(filters, QStringList{"TAJIMA-File (*.dst) (*.[dD][sS][tT])"});
+  // The default suffix completes the name; the file reads back as the design.
+  const auto written = temp.path() / "kopie.DST";
+  ASSERT_TRUE(std::filesystem::exists(written));
+  Drop({written.string()});
+  EXPECT_EQ(dlg.LastLoadOutcome(), LoadOutcome::loaded);
+  EXPECT_EQ(dlg.m_nMaxX, maxX);
+  EXPECT_EQ(dlg.m_nMaxY, maxY);
+}
