@@ -1,0 +1,79 @@
+// Janome SEW reader.
+//
+// Layout:
+//   0             n, the number of colour blocks (byte 1 not read)
+//   2 + 2k        colour of block k, an index into the Janome palette (the
+//                 low byte of a 16-bit slot), k = 0..n-1
+//   7544 (0x1D78) stitch data up to the end code or the file's end
+// Stitch records, each relative to the previous position, Y pointing up:
+//   b0 b1              b0 != 0x80: stitch by S(b0), S(b1)
+//   80 01 / 80 05      colour change
+//   80 02 / 80 04 dx dy  move by S(dx), S(dy)
+//   80 10              end of the design
+//   80 xx ?? ??        any other code: four bytes skipped
+// S(b) is b for 0..128 (0x80 is +128) and b - 256 for 129..255.
+#include "app/viewer_dlg.h"
+#include "design/byte_view.h"
+#include "design/info_text.h"
+
+namespace {
+
+constexpr std::int64_t kColorListOffset = 2;
+constexpr std::int64_t kStitchDataOffset = 7544;
+constexpr std::uint8_t kControl = 0x80;
+constexpr std::uint8_t kEndCode = 0x10;
+
+inline int Displacement(std::uint8_t b) { return b <= 128 ? b : b - 256; }
+
+}  // namespace
+
+void CViewerDlg::ReadSew(int len) {
+  const ByteView file(m_fileData, len);
+
+  // A list longer than the table fills the table; slots past the file's end read as 0.
+  const int listed = file.u8(0);
+  const int colors = listed < kBlockColorEntries ? listed : kBlockColorEntries;
+  for (int k = 0; k < colors; ++k) m_blockColor[k] = file.u8(kColorListOffset + 2 * k);
+
+  BeginDesign(len / 2);
+  const std::int64_t size = static_cast<std::int64_t>(file.size());
+  if (size > kStitchDataOffset) GrowRecords(static_cast<int>((size - kStitchDataOffset) / 2) + 3);
+  const std::uint8_t* data = file.UncheckedData(0);
+
+  // A record whose bytes do not all lie inside the file is dropped and the
+  // design ends before it.
+  std::int16_t x = 0, y = 0;
+  std::int64_t p = kStitchDataOffset;
+  while (p + 1 < size) {
+    const std::uint8_t b0 = data[p];
+    const std::uint8_t b1 = data[p + 1];
+    if (b0 != kControl) {
+      x = static_cast<std::int16_t>(x + Displacement(b0));
+      y = static_cast<std::int16_t>(y - Displacement(b1));
+      AddStitch(x, y);
+      p += 2;
+      continue;
+    }
+    if (b1 == kEndCode) break;
+    if (b1 == 0x01 || b1 == 0x05) {
+      AddColorChange(x, y);
+      p += 2;
+    } else if (b1 == 0x02 || b1 == 0x04) {
+      if (p + 3 >= size) break;
+      x = static_cast<std::int16_t>(x + Displacement(data[p + 2]));
+      y = static_cast<std::int16_t>(y - Displacement(data[p + 3]));
+      AddMove(x, y);
+      p += 4;
+    } else {
+      p += 4;
+    }
+  }
+  EndDesign();
+
+  CDesignPublish publish;
+  publish.format = 8;
+  publish.janomeColors = TRUE;
+  publish.info = {"JANOME-SEW", ColorsText(m_nColorCount), DecodedWidthText(), DecodedHeightText(),
+                  StitchesText(m_nStitchCount)};
+  PublishDesign(publish);
+}
