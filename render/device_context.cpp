@@ -148,12 +148,14 @@ void CSoftDC::PrepareFastScale() {
   m_bFastScale = true;
 }
 
-// round(v * num / den), halves away from minus infinity.
+// round(v * num / den), halves away from minus infinity. Results are kept
+// within +-2^60 so that differences of two device coordinates cannot
+// overflow; only extents far beyond any frame come near that.
 i64 CSoftDC::Scale(i64 v, i64 num, i64 den) {
   if (num == den) return v;
-  const i64 n = 2 * v * num + den;
-  const i64 d = 2 * den;
-  return n >= 0 ? n / d : -((-n + d - 1) / d);
+  const i128 n = 2 * static_cast<i128>(v) * num + den;
+  constexpr i64 kLimit = i64{1} << 60;
+  return Clamp64(FloorDiv(n, 2 * static_cast<i128>(den)), -kLimit, kLimit);
 }
 
 i64 CSoftDC::SlowLogicalToDevice(int v) const { return Scale(v, m_nScaleNum, m_nScaleDen); }
@@ -184,42 +186,41 @@ void CSoftDC::ThinLine(i64 x0, i64 y0, i64 x1, i64 y1, std::uint32_t rgb) {
   if (std::max(x0, x1) < cl || std::min(x0, x1) >= cr || std::max(y0, y1) < ct ||
       std::min(y0, y1) >= cb)
     return;
+  // Lines that need no clipping take the inline path in LineTo.
   const i64 dx = x1 - x0, dy = y1 - y0;
-  if (dx == 0 && dy == 0) return;
+  const i64 signX = dx >> 63, signY = dy >> 63;  // 0 or -1
+  const i64 adx = (dx ^ signX) - signX, ady = (dy ^ signY) - signY;
+  const i64 xMask = -static_cast<i64>(adx >= ady);  // all ones: x is the major axis
+  const auto pick = [xMask](i64 ifX, i64 ifY) { return (ifX & xMask) | (ifY & ~xMask); };
+  const i64 sx = signX | 1, sy = signY | 1;
+  const i64 aMa = pick(adx, ady), aMi = pick(ady, adx);
+  const i64 sMa = pick(sx, sy), sMi = pick(sy, sx);
+  const i64 ma0 = pick(x0, y0), mi0 = pick(y0, x0);
+  const i64 maLo = pick(cl, ct), maHi = pick(cr, cb);  // [lo, hi)
+  const i64 miLo = pick(ct, cl), miHi = pick(cb, cr);
 
-  const bool xMajor = std::llabs(dx) >= std::llabs(dy);
-  const i64 ma0 = xMajor ? x0 : y0, mi0 = xMajor ? y0 : x0;
-  const i64 dMa = xMajor ? dx : dy, dMi = xMajor ? dy : dx;
-  const i64 aMa = std::llabs(dMa), aMi = std::llabs(dMi);
-  const i64 sMa = dMa < 0 ? -1 : 1, sMi = dMi < 0 ? -1 : 1;
-  const i64 maLo = xMajor ? cl : ct, maHi = xMajor ? cr : cb;  // [lo, hi)
-  const i64 miLo = xMajor ? ct : cl, miHi = xMajor ? cb : cr;
-
+  // Steps whose major coordinate lies in the clip area.
   i64 iLo = 0, iHi = aMa - 1;
-  const bool inside = x0 >= cl && x0 < cr && y0 >= ct && y0 < cb && x1 >= cl && x1 < cr &&
-                      y1 >= ct && y1 < cb;
-  if (!inside) {
-    if (sMa > 0) {
-      iLo = std::max(iLo, maLo - ma0);
-      iHi = std::min(iHi, maHi - 1 - ma0);
-    } else {
-      iLo = std::max(iLo, ma0 - (maHi - 1));
-      iHi = std::min(iHi, ma0 - maLo);
-    }
-    // The minor offset must stay within [mLo, mHi].
-    const i64 mLo = sMi > 0 ? miLo - mi0 : mi0 - (miHi - 1);
-    const i64 mHi = sMi > 0 ? miHi - 1 - mi0 : mi0 - miLo;
-    if (aMi == 0) {
-      if (mLo > 0 || mHi < 0) return;
-    } else {
-      const i128 twoMi = static_cast<i128>(2) * aMi;
-      iLo = Clamp64(std::max<i128>(iLo, CeilDiv((2 * static_cast<i128>(mLo) - 1) * aMa, twoMi)),
-                    iLo, iHi + 1);
-      iHi = Clamp64(std::min<i128>(iHi, CeilDiv((2 * static_cast<i128>(mHi) + 1) * aMa, twoMi) - 1),
-                    iLo - 1, iHi);
-    }
-    if (iLo > iHi) return;
+  if (sMa > 0) {
+    iLo = std::max(iLo, maLo - ma0);
+    iHi = std::min(iHi, maHi - 1 - ma0);
+  } else {
+    iLo = std::max(iLo, ma0 - (maHi - 1));
+    iHi = std::min(iHi, ma0 - maLo);
   }
+  // Of those, the ones whose minor offset lies within [mLo, mHi].
+  const i64 mLo = sMi > 0 ? miLo - mi0 : mi0 - (miHi - 1);
+  const i64 mHi = sMi > 0 ? miHi - 1 - mi0 : mi0 - miLo;
+  if (aMi == 0) {
+    if (mLo > 0 || mHi < 0) return;
+  } else {
+    const i128 twoMi = static_cast<i128>(2) * aMi;
+    iLo = Clamp64(std::max<i128>(iLo, CeilDiv((2 * static_cast<i128>(mLo) - 1) * aMa, twoMi)),
+                  iLo, iHi + 1);
+    iHi = Clamp64(std::min<i128>(iHi, CeilDiv((2 * static_cast<i128>(mHi) + 1) * aMa, twoMi) - 1),
+                  iLo - 1, iHi);
+  }
+  if (iLo > iHi) return;
 
   const i64 twoMa = 2 * aMa, twoMi = 2 * aMi;
   i64 m = 0, r = aMa;  // minor offset and remainder at step iLo
@@ -229,24 +230,11 @@ void CSoftDC::ThinLine(i64 x0, i64 y0, i64 x1, i64 y1, std::uint32_t rgb) {
     r = static_cast<i64>(t % twoMa);
   }
   const i64 w = m_target.width;
-  const i64 px = xMajor ? ma0 + sMa * iLo : mi0 + sMi * m;
-  const i64 py = xMajor ? mi0 + sMi * m : ma0 + sMa * iLo;
-  std::uint32_t* p = m_target.pixels.data() + (py * w + px);
-  const i64 majorStep = xMajor ? sMa : sMa * w;
-  const i64 minorStep = xMajor ? sMi * w : sMi;
-  // Branch-free steps (the minor step comes as good as randomly for short
-  // stitches). e = remainder - 2 aMajor; both successors are computed from e
-  // alone so that one step costs an add and a select.
-  i64 e = r - twoMa;
-  const i64 up = twoMi - twoMa;
-  const i64 diagonalStep = majorStep + minorStep;
-  for (i64 count = iHi - iLo + 1; count > 0; --count) {
-    *p = rgb;
-    const i64 straight = e + twoMi, diagonal = e + up;
-    const bool carry = straight >= 0;
-    e = carry ? diagonal : straight;
-    p += carry ? diagonalStep : majorStep;
-  }
+  const i64 atMajor = ma0 + sMa * iLo, atMinor = mi0 + sMi * m;
+  std::uint32_t* p = m_target.pixels.data() + (pick(atMinor, atMajor) * w + pick(atMajor, atMinor));
+  const i64 majorStep = pick(sMa, sMa * w);
+  const i64 minorStep = pick(sMi * w, sMi);
+  BresenhamSteps(p, iHi - iLo + 1, r - twoMa, twoMi, twoMa, majorStep, minorStep, rgb);
 }
 
 void CSoftDC::FillSpan(int y, i64 x0, i64 x1, std::uint32_t rgb) {

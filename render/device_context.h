@@ -75,10 +75,12 @@ class CSoftDC {
   // round-capped strokes.
   void LineTo(int x, int y) {
     const std::int64_t x1 = LogicalToDevice(x), y1 = LogicalToDevice(y);
-    if (m_nPenPixels <= 1)
-      ThinLine(m_curX, m_curY, x1, y1, m_penRgb);
-    else
+    if (m_nPenPixels > 1)
       WideLine(m_curX, m_curY, x1, y1, m_nPenPixels, m_penRgb);
+    else if (Inside(m_curX, m_curY) & Inside(x1, y1))
+      UnclippedThinLine(m_curX, m_curY, x1, y1);
+    else if (!BothBeyondOneEdge(m_curX, m_curY, x1, y1))
+      ThinLine(m_curX, m_curY, x1, y1, m_penRgb);
     m_curX = x1;
     m_curY = y1;
   }
@@ -108,6 +110,50 @@ class CSoftDC {
   void UpdatePenPixels();
   void ChooseIsotropicScale();
   void PrepareFastScale();
+  bool Inside(std::int64_t x, std::int64_t y) const {
+    return (static_cast<std::uint64_t>(x - m_clipLeft) <
+            static_cast<std::uint64_t>(m_clipRight - m_clipLeft)) &
+           (static_cast<std::uint64_t>(y - m_clipTop) <
+            static_cast<std::uint64_t>(m_clipBottom - m_clipTop));
+  }
+  bool BothBeyondOneEdge(std::int64_t x0, std::int64_t y0, std::int64_t x1,
+                         std::int64_t y1) const {
+    return (x0 < m_clipLeft && x1 < m_clipLeft) | (x0 >= m_clipRight && x1 >= m_clipRight) |
+           (y0 < m_clipTop && y1 < m_clipTop) | (y0 >= m_clipBottom && y1 >= m_clipBottom);
+  }
+  // n steps from p; the minor step is taken whenever the remainder passes
+  // 2 aMajor. e = remainder - 2 aMajor, and both successors of e come from e
+  // alone, so that one step costs an add and a select.
+  static void BresenhamSteps(std::uint32_t* p, std::int64_t n, std::int64_t e, std::int64_t twoMi,
+                             std::int64_t twoMa, std::int64_t majorStep, std::int64_t minorStep,
+                             std::uint32_t rgb) {
+    const std::int64_t up = twoMi - twoMa;
+    const std::int64_t diagonalStep = majorStep + minorStep;
+    // An offset rather than a moving pointer: the step after the last pixel
+    // may point past the buffer.
+    std::int64_t at = 0;
+    for (; n > 0; --n) {
+      p[at] = rgb;
+      const std::int64_t straight = e + twoMi, diagonal = e + up;
+      const bool carry = straight >= 0;
+      e = carry ? diagonal : straight;
+      at += carry ? diagonalStep : majorStep;
+    }
+  }
+  // Both ends inside the clip area: step 0 at the start, remainder aMajor.
+  void UnclippedThinLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) {
+    const std::int64_t w = m_target.width;
+    std::uint32_t* p = m_target.pixels.data() + (y0 * w + x0);
+    const std::int64_t dx = x1 - x0, dy = y1 - y0;
+    const std::int64_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+    const std::int64_t sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -w : w;
+    // Selects rather than a branch: the direction of a short stitch is as
+    // good as random.
+    const bool xMajor = adx >= ady;
+    const std::int64_t aMa = xMajor ? adx : ady, aMi = xMajor ? ady : adx;
+    BresenhamSteps(p, aMa, -aMa, 2 * aMi, 2 * aMa, xMajor ? sx : sy, xMajor ? sy : sx, m_penRgb);
+  }
+  // Any thin line; cuts it to the clip area.
   void ThinLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
                 std::uint32_t rgb);
   void WideLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, int width,
