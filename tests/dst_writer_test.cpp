@@ -233,3 +233,16 @@ TEST_F(DstSaveFailureTest, MissingOrReadOnlyFolder) {
   Save(target);
   ExpectUntouched(target, "Zugriff auf " + target + " wurde verwehrt.");
 }
+
+TEST_F(DstSaveFailureTest, ReplacingKeepsLinksAndPermissions) {
+  const std::string target = dir.Write("ziel.dst", old);
+  std::filesystem::permissions(target, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  const auto link = dir.path() / "verweis.dst";
+  std::filesystem::create_symlink(target, link);
+  const Bytes written = Save(link.string());
+  EXPECT_TRUE(platform.notices.empty());
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(ReadFileBytes(target), written);
+  EXPECT_EQ(std::filesystem::status(target).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
