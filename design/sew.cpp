@@ -12,6 +12,9 @@
 //   80 10              end of the design
 //   80 xx ?? ??        any other code: four bytes skipped
 // S(b) is b for 0..128 (0x80 is +128) and b - 256 for 129..255.
+#include <algorithm>
+#include <iterator>
+
 #include "app/viewer_dlg.h"
 #include "design/byte_view.h"
 #include "design/info_text.h"
@@ -30,7 +33,10 @@ inline int Displacement(std::uint8_t b) { return b <= 128 ? b : b - 256; }
 void CViewerDlg::ReadSew(int len) {
   const ByteView file(m_fileData, len);
 
-  // A list longer than the table fills the table; slots past the file's end read as 0.
+  // Blocks without a colour in the file get index 0, not a colour of the
+  // file read before. A list longer than the table fills the table; slots
+  // past the file's end read as 0.
+  std::fill(std::begin(m_blockColor), std::end(m_blockColor), std::uint8_t{0});
   const int listed = file.u8(0);
   const int colors = listed < kBlockColorEntries ? listed : kBlockColorEntries;
   for (int k = 0; k < colors; ++k) m_blockColor[k] = file.u8(kColorListOffset + 2 * k);

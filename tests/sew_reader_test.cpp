@@ -104,9 +104,10 @@ TEST_F(SewReaderTest, ColourListFillsTheBlockTableAndNotTheCount) {
   EXPECT_EQ(dlg.m_nColorCount, 2);
   EXPECT_EQ(Info(IDC_INFO_COLORS), "Farben:  2");
 
-  // A shorter list leaves later entries as they were.
-  Load(Sew({}, {1}));
-  EXPECT_EQ(std::vector<int>(dlg.m_blockColor, dlg.m_blockColor + 3), (std::vector<int>{1, 40, 7}));
+  // Blocks past a shorter list take index 0, not the colours of the file
+  // read before.
+  Load(Sew({0x80, 0x01, 0x80, 0x01}, {1}));
+  EXPECT_EQ(std::vector<int>(dlg.m_blockColor, dlg.m_blockColor + 3), (std::vector<int>{1, 0, 0}));
 
   // More than 64 colours fill the table and nothing after it.
   ByteBuilder many;
@@ -138,11 +139,9 @@ TEST_F(SewReaderTest, ShortFilesGiveTheEmptyDesign) {
     EXPECT_EQ(Info(IDC_INFO_WIDTH), "Breite:  0.0 mm") << what;
     EXPECT_EQ(Info(IDC_INFO_HEIGHT), "H\xC3\xB6he:  0.0 mm") << what;
     EXPECT_EQ(Info(IDC_INFO_STITCHES), "Stiche: 0") << what;
-    // Colour slots past the file's end read as 0; the list's length is
-    // what byte 0 says, so a file of one byte lists four colours as well.
-    if (len == 0) continue;
+    // Colour slots past the file's end read as 0, and so do blocks past the list.
     const std::vector<int> expected = {len > 2 ? 9 : 0, len > 4 ? 8 : 0, len > 6 ? 7 : 0,
-                                       len > 8 ? 6 : 0, 0xCC};
+                                       len > 8 ? 6 : 0, 0};
     EXPECT_EQ(std::vector<int>(dlg.m_blockColor, dlg.m_blockColor + 5), expected) << what;
   }
 }
