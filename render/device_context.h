@@ -73,7 +73,7 @@ class CSoftDC {
   // Draws from the current position to (x, y), which becomes the current
   // position. One-pixel lines leave the end point unpainted; wider pens draw
   // round-capped strokes.
-  void LineTo(int x, int y) {
+  [[gnu::always_inline]] void LineTo(int x, int y) {
     const std::int64_t x1 = LogicalToDevice(x), y1 = LogicalToDevice(y);
     if (m_nPenPixels > 1)
       WideLine(m_curX, m_curY, x1, y1, m_nPenPixels, m_penRgb);
@@ -122,22 +122,21 @@ class CSoftDC {
            (y0 < m_clipTop && y1 < m_clipTop) | (y0 >= m_clipBottom && y1 >= m_clipBottom);
   }
   // n steps from p; the minor step is taken whenever the remainder passes
-  // 2 aMajor. e = remainder - 2 aMajor, and both successors of e come from e
-  // alone, so that one step costs an add and a select.
+  // 2 aMajor (e = remainder - 2 aMajor turns non-negative). Masks instead of
+  // selects: the compiler turns selects into branches, and for short
+  // stitches the minor step comes as good as randomly.
   static void BresenhamSteps(std::uint32_t* p, std::int64_t n, std::int64_t e, std::int64_t twoMi,
                              std::int64_t twoMa, std::int64_t majorStep, std::int64_t minorStep,
                              std::uint32_t rgb) {
-    const std::int64_t up = twoMi - twoMa;
-    const std::int64_t diagonalStep = majorStep + minorStep;
     // An offset rather than a moving pointer: the step after the last pixel
     // may point past the buffer.
     std::int64_t at = 0;
     for (; n > 0; --n) {
       p[at] = rgb;
-      const std::int64_t straight = e + twoMi, diagonal = e + up;
-      const bool carry = straight >= 0;
-      e = carry ? diagonal : straight;
-      at += carry ? diagonalStep : majorStep;
+      const std::int64_t straight = e + twoMi;
+      const std::int64_t carry = ~(straight >> 63);  // all ones when straight >= 0
+      e = straight - (twoMa & carry);
+      at += majorStep + (minorStep & carry);
     }
   }
   // Both ends inside the clip area: step 0 at the start, remainder aMajor.
@@ -147,11 +146,14 @@ class CSoftDC {
     const std::int64_t dx = x1 - x0, dy = y1 - y0;
     const std::int64_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
     const std::int64_t sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -w : w;
-    // Selects rather than a branch: the direction of a short stitch is as
-    // good as random.
-    const bool xMajor = adx >= ady;
-    const std::int64_t aMa = xMajor ? adx : ady, aMi = xMajor ? ady : adx;
-    BresenhamSteps(p, aMa, -aMa, 2 * aMi, 2 * aMa, xMajor ? sx : sy, xMajor ? sy : sx, m_penRgb);
+    // Masks rather than a branch: the direction of a short stitch is as good
+    // as random.
+    const std::int64_t xMajor = -static_cast<std::int64_t>(adx >= ady);  // all ones or 0
+    const auto pick = [xMajor](std::int64_t ifX, std::int64_t ifY) {
+      return (ifX & xMajor) | (ifY & ~xMajor);
+    };
+    const std::int64_t aMa = pick(adx, ady), aMi = pick(ady, adx);
+    BresenhamSteps(p, aMa, -aMa, 2 * aMi, 2 * aMa, pick(sx, sy), pick(sy, sx), m_penRgb);
   }
   // Any thin line; cuts it to the clip area.
   void ThinLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
