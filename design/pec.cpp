@@ -17,6 +17,7 @@
 // The end and colour patterns only count at the start of a record; 0xFF 0x10
 // there is a long X field like any other.
 #include <algorithm>
+#include <iterator>
 
 #include "app/viewer_dlg.h"
 #include "design/byte_view.h"
@@ -163,6 +164,9 @@ CViewerDlg::CPosition CViewerDlg::DecodePecStitches(int start, int end) {
 void CViewerDlg::ReadPec(int len) {
   const ByteView file(m_fileData, len);
 
+  // Blocks without a colour in the file get index 0, not a colour of the
+  // file read before.
+  std::fill(std::begin(m_blockColor), std::end(m_blockColor), std::uint8_t{0});
   int filled = 0;
   const int colors =
       pec::AppendSectionColors(file, kPecSectionStart, m_blockColor, kBlockColorEntries, filled);

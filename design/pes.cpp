@@ -72,6 +72,9 @@ void CViewerDlg::ReadPes(int len) {
       IsMultiPartVersion(file) && file.Has(kPartCountField, 1) && file.u8(kPartCountField) > 1;
   if (multiPart) FindFurtherSections(file, file.u8(kPartCountField) - 1, sections);
 
+  // Blocks without a colour in the file get index 0, not a colour of the
+  // file read before.
+  std::fill(std::begin(m_blockColor), std::end(m_blockColor), std::uint8_t{0});
   int filled = 0, lastColors = 0;
   for (std::int64_t s : sections)
     lastColors = pec::AppendSectionColors(file, s, m_blockColor, kBlockColorEntries, filled);

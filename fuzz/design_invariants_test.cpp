@@ -1,0 +1,140 @@
+// The fuzz targets are only as good as their checks: each check must pass a
+// sound design and name what is broken in a damaged one.
+#include "fuzz/design_invariants.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "fuzz/fuzz_viewer.h"
+#include "export/save_file.h"
+#include "fuzz/save_check.h"
+#include "tests/test_support.h"
+
+namespace {
+
+// Records 0 and 1, three stitches, a colour change, a jump, the end record
+// at index 7.
+Bytes SmallDst() {
+  ByteBuilder b;
+  b.fill(512, ' ').bytes({0x01, 0x00, 0x03, 0x04, 0x00, 0x03, 0x00, 0x20, 0x03, 0x00, 0x00, 0xC3,
+                          0x00, 0x04, 0x83, 0x00, 0x00, 0xF3});
+  return b;
+}
+
+class DesignInvariantsTest : public ::testing::Test {
+ protected:
+  void Load(CFuzzViewer& viewer) { ASSERT_EQ(viewer.Load(SmallDst(), "klein.dst"), LoadOutcome::loaded); }
+};
+
+}  // namespace
+
+TEST_F(DesignInvariantsTest, SoundDesignsPassOverStaleState) {
+  CFuzzViewer v;
+  Load(v);
+  EXPECT_EQ(FindDesignViolation(v.dlg, v.platform), "");
+  const Bytes whole = SmallDst();
+  const Bytes cut(whole.begin(), whole.begin() + 518);  // two stitches
+  ASSERT_EQ(v.Load(cut, "kurz.dst"), LoadOutcome::loaded);
+  EXPECT_EQ(FindDesignViolation(v.dlg, v.platform), "");
+  EXPECT_EQ(v.dlg.m_nStitchCount, 2);
+}
+
+TEST_F(DesignInvariantsTest, EachDamageIsNamed) {
+  struct Case {
+    const char* expected;  // start of the description
+    std::function<void(CViewerDlg&)> damage;
+  };
+  const Case cases[] = {
+      {"record arrays differ", [](CViewerDlg& d) { d.m_arrY.push_back(0); }},
+      {"no end record", [](CViewerDlg& d) { d.m_arrKind[7] = KIND_STITCH; d.m_arrKind.resize(8); d.m_arrX.resize(8); d.m_arrY.resize(8); }},
+      {"end record 7 holds", [](CViewerDlg& d) { d.m_arrX[7] = 0; }},
+      {"next record index", [](CViewerDlg& d) { d.m_arrKind[6] = KIND_END; d.m_arrX[6] = d.m_arrY[6] = END_MARK; }},
+      {"record 0 is not", [](CViewerDlg& d) { d.m_arrKind[0] = KIND_STITCH; }},
+      {"record 1 is not", [](CViewerDlg& d) { d.m_arrKind[1] = KIND_COLOR; }},
+      {"record 3 has kind 3", [](CViewerDlg& d) { d.m_arrKind[3] = 3; }},
+      {"record 4 has kind 0", [](CViewerDlg& d) { d.m_arrKind[4] = KIND_ORIGIN; }},
+      {"m_nStitchCount 5 but 4", [](CViewerDlg& d) { d.m_nStitchCount = 5; }},
+      {"m_nColorCount 3 but 1", [](CViewerDlg& d) { d.m_nColorCount = 3; }},
+      {"bounds X", [](CViewerDlg& d) { d.m_arrX[3] = 2000; }},
+      {"bounds X", [](CViewerDlg& d) { d.m_nMinY = -1; }},
+      {"size ", [](CViewerDlg& d) { d.m_nWidth += 1; }},
+      {"unknown format", [](CViewerDlg& d) { d.m_nFormat = 3; }},
+      {"colour-source", [](CViewerDlg& d) { d.m_bJanomeColors = TRUE; }},
+      {"a flag", [](CViewerDlg& d) { d.m_bHasThumbnail = 2; }},
+      {"rotation 4", [](CViewerDlg& d) { d.m_nRotation = 4; }},
+      {"m_bLoaded", [](CViewerDlg& d) { d.m_bLoaded = FALSE; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected);
+    CFuzzViewer v;
+    Load(v);
+    c.damage(v.dlg);
+    const std::string fault = FindDesignViolation(v.dlg, v.platform);
+    EXPECT_EQ(fault.rfind(c.expected, 0), 0u) << fault;
+  }
+}
+
+TEST_F(DesignInvariantsTest, StitchFieldMustShowTheCount) {
+  CFuzzViewer v;
+  Load(v);
+  v.platform.SetControlText(IDC_INFO_STITCHES, "Stiche: 3");
+  EXPECT_EQ(FindDesignViolation(v.dlg, v.platform), "field 1015 shows \"Stiche: 3\" for 4 stitches");
+}
+
+TEST_F(DesignInvariantsTest, CheckAbortsWithTheFault) {
+  CFuzzViewer v;
+  Load(v);
+  v.dlg.m_nStitchCount = 9;
+  EXPECT_DEATH(CheckDesignInvariants(v.dlg, v.platform, "test"),
+               "design invariant broken \\(test\\): m_nStitchCount 9");
+}
+
+TEST_F(DesignInvariantsTest, SnapshotsSeeWhatAUserSees) {
+  CFuzzViewer a, b;
+  Load(a);
+  Load(b);
+  EXPECT_EQ(DescribeDifference(TakeSnapshot(a.dlg, a.platform), TakeSnapshot(b.dlg, b.platform)), "");
+  b.dlg.m_arrY[4] = 77;
+  EXPECT_EQ(DescribeDifference(TakeSnapshot(a.dlg, a.platform), TakeSnapshot(b.dlg, b.platform))
+                .rfind("records differ from index 4", 0),
+            0u);
+  b.dlg.m_arrY[4] = a.dlg.m_arrY[4];
+  // Records past the end record are stale and never looked at.
+  b.dlg.m_arrX.push_back(5);
+  b.dlg.m_arrY.push_back(5);
+  b.dlg.m_arrKind.push_back(KIND_STITCH);
+  EXPECT_EQ(DescribeDifference(TakeSnapshot(a.dlg, a.platform), TakeSnapshot(b.dlg, b.platform)), "");
+  b.platform.SetControlText(IDC_INFO_FORMAT, "TAJIMA?");
+  EXPECT_NE(DescribeDifference(TakeSnapshot(a.dlg, a.platform), TakeSnapshot(b.dlg, b.platform)), "");
+}
+
+TEST_F(DesignInvariantsTest, WrittenFileChecksFindDamagedFiles) {
+  CFuzzViewer v;
+  Load(v);
+  std::vector<std::uint8_t> dst, pcs;
+  BuildDstBlock(v.dlg, dst);
+  BuildPcsBlock(v.dlg, pcs);
+  EXPECT_EQ(FindDstOutputFault(v.dlg, dst), "");
+  EXPECT_EQ(FindPcsOutputFault(v.dlg, pcs), "");
+
+  auto damagedDst = dst;
+  damagedDst[512] ^= 0x01;  // the first stitch moves one unit
+  EXPECT_EQ(FindDstOutputFault(v.dlg, damagedDst).rfind("DST file puts the needle", 0), 0u);
+  damagedDst = dst;
+  damagedDst.resize(dst.size() - 3);  // no end record
+  EXPECT_NE(FindDstOutputFault(v.dlg, damagedDst), "");
+  damagedDst = dst;
+  damagedDst[200] = 0;
+  EXPECT_EQ(FindDstOutputFault(v.dlg, damagedDst), "DST header holds a zero byte");
+
+  auto damagedPcs = pcs;
+  damagedPcs[68] += 1;  // one stitch more than written
+  EXPECT_EQ(FindPcsOutputFault(v.dlg, damagedPcs).rfind("PCS count field", 0), 0u);
+  damagedPcs = pcs;
+  damagedPcs[70 + 9 * 2 + 2] ^= 0x01;  // design record 2 moves by 256 / 6 mm
+  EXPECT_EQ(FindPcsOutputFault(v.dlg, damagedPcs).rfind("design record 2", 0), 0u);
+  damagedPcs = pcs;
+  damagedPcs.erase(damagedPcs.begin() + 70, damagedPcs.begin() + 79);  // the leading colour record
+  EXPECT_NE(FindPcsOutputFault(v.dlg, damagedPcs), "");
+}

@@ -1,0 +1,187 @@
+// Writes the seed corpora of the fuzz targets, built with the tests' byte
+// builders: make_seeds OUTDIR gives OUTDIR/{dst,pec,pes,pcs,sew,save}/.
+// Each seed is a small well-formed or nearly well-formed file that reaches
+// one part of its reader (every record type, cut records, missing end
+// codes, fields outside the file); the fuzzer mutates from there.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tests/brother_fixture.h"
+#include "tests/test_support.h"
+
+namespace {
+
+using Seeds = std::vector<std::pair<std::string, Bytes>>;
+
+// A fixed pseudo-random sequence, so the seeds are the same on every build.
+struct Lcg {
+  std::uint32_t state = 12345;
+  unsigned Next(unsigned range) {
+    state = state * 1103515245u + 12345u;
+    return (state >> 16) % range;
+  }
+};
+
+Bytes Cut(const Bytes& b, std::size_t n) { return Bytes(b.begin(), b.begin() + static_cast<std::ptrdiff_t>(std::min(n, b.size()))); }
+
+Seeds DstSeeds() {
+  Seeds s;
+  s.push_back({"empty", {}});
+  s.push_back({"header-only", ByteBuilder().fill(512, ' ')});
+  ByteBuilder types;
+  types.fill(512, ' ').bytes({0x01, 0x00, 0x03, 0x05, 0x05, 0x07, 0xA0, 0xA0, 0x23, 0x00, 0x00, 0x83,
+                              0x00, 0x00, 0xC3, 0x5A, 0x5A, 0x1B, 0x01, 0x00, 0xE3, 0x00, 0x00, 0xF3});
+  s.push_back({"record-types", types});
+  ByteBuilder many;
+  many.fill(512, ' ');
+  Lcg rng;
+  for (int i = 0; i < 300; ++i) {
+    if (i % 60 == 59) {
+      many.bytes({0x00, 0x00, 0xC3});
+      continue;
+    }
+    many.u8(rng.Next(256)).u8(rng.Next(256)).u8((rng.Next(64) & 0x3C) | (i % 17 == 0 ? 0x83 : 0x03));
+  }
+  s.push_back({"many-no-end", many});
+  s.push_back({"cut-record", Cut(types, 512 + 7)});
+  return s;
+}
+
+Seeds PecSeeds() {
+  Seeds s;
+  s.push_back({"plain", PecFile(PecSection{})});
+  PecSection rich;
+  rich.colors = {1, 20, 61, 63};
+  rich.width = 300;
+  rich.height = 200;
+  // short, long, colour change, long X after 0xFF, jump and trim flags, end
+  rich.stitches = {0x05, 0x7B, 0x87, 0xD0, 0x01, 0xFE, 0xB0, 0x02, 0x10, 0x10, 0xFF, 0x10, 0x03,
+                   0x90, 0x20, 0xA0, 0x40, 0xFE, 0xB0, 0x00, 0x3F, 0x40, 0xFF, 0x00};
+  for (int i = 0; i < 228; i += 7) rich.thumbnail[i] = 0x81;
+  s.push_back({"rich", PecFile(rich, "20")});
+  PecSection noEnd = rich;
+  noEnd.stitches.resize(noEnd.stitches.size() - 2);
+  s.push_back({"no-end", PecFile(noEnd, "50")});
+  PecSection wide;
+  wide.colors = std::vector<unsigned>(256, 7);
+  s.push_back({"256-colours", PecFile(wide, "40")});
+  s.push_back({"cut-header", Cut(PecFile(rich), 300)});
+  return s;
+}
+
+Seeds PesSeeds() {
+  Seeds s;
+  PecSection a;
+  a.colors = {3, 4};
+  a.stitches = {0x10, 0x10, 0xFE, 0xB0, 0x00, 0x8F, 0xCE, 0x20, 0xFF, 0x00};
+  PecSection b;
+  b.colors = {9};
+  b.stitches = {0x05, 0x05, 0x7F, 0x7F, 0xFF, 0x00};
+  s.push_back({"single", PesFile({a})});
+  s.push_back({"multi-part-2", PesFile({a, b}, "30", 2)});
+  s.push_back({"multi-part-missing", PesFile({a, b}, "25", 4)});
+  s.push_back({"section-outside", PesFile({a}, "01", 1, 0xFFFFF)});
+  s.push_back({"header-only", Cut(PesFile({a}), 13)});
+  return s;
+}
+
+// A PCS file: header with the 16 colours and the stitch count, then 9-byte
+// records; a colour record carries its index in byte 0 and 0x03 in byte 8.
+struct PcsRecord {
+  bool color;
+  std::int32_t x, y;  // 1/1536 mm; colour: x is the index
+};
+
+Bytes Pcs(unsigned count, const std::vector<PcsRecord>& records) {
+  ByteBuilder b;
+  b.u8(0x32).u8(2).u16le(16);
+  for (unsigned i = 0; i < 16; ++i) b.u8(i * 16).u8(255 - i * 16).u8(i * 7).u8(0);
+  b.u16le(count);
+  for (const PcsRecord& r : records) {
+    if (r.color)
+      b.u8(static_cast<unsigned>(r.x)).fill(7).u8(0x03);
+    else
+      b.s32le(r.x).s32le(r.y).u8(0);
+  }
+  return b;
+}
+
+Seeds PcsSeeds() {
+  Seeds s;
+  const std::vector<PcsRecord> records = {
+      {true, 3, 0},          {false, 0x1000, 0x1000}, {false, 0x1600, 0x1000}, {false, 0x1700, 0x1600},
+      {true, 7, 0},          {false, 0x0F00, 0x2000}, {false, -0x4000, 0x7FFFFF00}, {true, 40, 0}};
+  s.push_back({"two-colours", Pcs(5, records)});
+  s.push_back({"count-stops-early", Pcs(3, records)});
+  s.push_back({"count-too-large", Pcs(500, records)});
+  s.push_back({"count-zero", Pcs(0, records)});
+  s.push_back({"header-only", Pcs(4, {})});
+  s.push_back({"cut-record", Cut(Pcs(5, records), 70 + 9 * 3 + 4)});
+  s.push_back({"short", Cut(Pcs(5, records), 40)});
+  return s;
+}
+
+// A SEW file: the colour list in 16-bit slots, then stitch data from 7544.
+Bytes Sew(const std::vector<unsigned>& colors, const std::vector<unsigned>& data) {
+  ByteBuilder b;
+  b.u8(static_cast<unsigned>(colors.size())).u8(0);
+  for (unsigned c : colors) b.u16le(c);
+  b.padTo(7544);
+  for (unsigned v : data) b.u8(v);
+  return b;
+}
+
+Seeds SewSeeds() {
+  Seeds s;
+  // stitch, colour change, stitch without movement, move, skipped control
+  // code, displacement 0x80, end
+  const std::vector<unsigned> data = {0x05, 0xFB, 0x80, 0x01, 0x00, 0x00, 0x0A, 0x00, 0x80, 0x02,
+                                      0x90, 0x10, 0x80, 0x07, 0x11, 0x22, 0x05, 0x80, 0x80, 0x05,
+                                      0x80, 0x04, 0x80, 0x80, 0x80, 0x10};
+  s.push_back({"records", Sew({12, 40, 7}, data)});
+  s.push_back({"no-end", Sew({79, 0}, std::vector<unsigned>(data.begin(), data.end() - 2))});
+  s.push_back({"cut-move", Sew({1}, {0x05, 0x05, 0x80, 0x02, 0x10})});
+  s.push_back({"header-only", Sew(std::vector<unsigned>(70, 3), {})});
+  s.push_back({"short", Cut(Sew({200, 1, 2}, data), 5)});
+  return s;
+}
+
+void WriteAll(const std::filesystem::path& folder, const std::string& ext, const Seeds& seeds) {
+  std::filesystem::create_directories(folder);
+  for (const auto& [name, bytes] : seeds) {
+    std::ofstream out(folder / (name + "." + ext), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_seeds OUTDIR\n");
+    return 2;
+  }
+  const std::filesystem::path root = argv[1];
+  // In the order of the save target's reader numbers.
+  const std::vector<std::pair<std::string, Seeds>> formats = {
+      {"pes", PesSeeds()}, {"pec", PecSeeds()}, {"dst", DstSeeds()}, {"pcs", PcsSeeds()}, {"sew", SewSeeds()}};
+  Seeds save;
+  for (std::size_t reader = 0; reader < formats.size(); ++reader) {
+    WriteAll(root / formats[reader].first, formats[reader].first, formats[reader].second);
+    unsigned variant = 0;
+    for (const auto& [name, bytes] : formats[reader].second) {
+      // The first byte: reader, quarter turns and zoom, varied over the seeds.
+      const unsigned turns = variant % 4, zoom = (variant * 3) % 5;
+      Bytes withChoice{static_cast<std::uint8_t>(reader | turns << 3 | zoom << 5)};
+      withChoice.insert(withChoice.end(), bytes.begin(), bytes.end());
+      save.push_back({formats[reader].first + "-" + name, withChoice});
+      ++variant;
+    }
+  }
+  WriteAll(root / "save", "bin", save);
+  return 0;
+}
