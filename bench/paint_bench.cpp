@@ -5,20 +5,14 @@
 #include <algorithm>
 #include <random>
 
-#include "app/headless_platform.h"
-#include "app/viewer_dlg.h"
+#include "bench/bench_viewer.h"
 
 namespace {
 
 constexpr int kStitches = 1'000'000;
 
-struct Viewer {
-  CHeadlessPlatform platform;
-  CViewerDlg dlg{platform};
-
+struct Viewer : BenchViewer {
   Viewer(int frameWidth, int frameHeight, int zoomPercent) {
-    platform.paintOnRepaint = false;
-    platform.Create(dlg);
     platform.SetFrameSize(IDC_PREVIEW, frameWidth, frameHeight);
     // A random walk of short stitches over 20 x 15 cm, a jump every 200
     // stitches and a colour change every 5000, as a dense fill looks.

@@ -7,25 +7,13 @@
 #include <random>
 #include <vector>
 
-#include "app/headless_platform.h"
-#include "app/viewer_dlg.h"
+#include "bench/bench_viewer.h"
 
 namespace {
 
 constexpr int kStitches = 1'000'000;
 
-struct Viewer {
-  CHeadlessPlatform platform;
-  CViewerDlg dlg{platform};
-  Viewer() {
-    platform.paintOnRepaint = false;
-    platform.Create(dlg);
-  }
-  void Load(const std::vector<std::uint8_t>& bytes) {
-    dlg.m_fileData.assign(bytes.begin(), bytes.end());
-    dlg.m_fileData.push_back(0);
-  }
-};
+using Viewer = BenchViewer;
 
 void Put32(std::vector<std::uint8_t>& out, std::int32_t v) {
   const auto u = static_cast<std::uint32_t>(v);

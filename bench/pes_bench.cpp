@@ -5,8 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "app/headless_platform.h"
-#include "app/viewer_dlg.h"
+#include "bench/bench_viewer.h"
 
 namespace {
 
@@ -61,13 +60,10 @@ std::vector<std::uint8_t> PesFile() {
 }
 
 void BM_ReadPes(benchmark::State& state) {
-  CHeadlessPlatform platform;
-  platform.paintOnRepaint = false;
-  CViewerDlg dlg{platform};
-  platform.Create(dlg);
+  BenchViewer viewer;
+  CViewerDlg& dlg = viewer.dlg;
   const auto bytes = PesFile();
-  dlg.m_fileData.assign(bytes.begin(), bytes.end());
-  dlg.m_fileData.push_back(0);
+  viewer.Load(bytes);
   for (auto _ : state) {
     dlg.ReadPes(static_cast<int>(bytes.size()));
     benchmark::DoNotOptimize(dlg.m_nStitchCount);

@@ -8,8 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "app/headless_platform.h"
-#include "app/viewer_dlg.h"
+#include "bench/bench_viewer.h"
 #include "export/save_file.h"
 
 namespace {
@@ -18,12 +17,8 @@ constexpr int kStitches = 1'000'000;
 
 // Random stitches of up to 6 mm, a 40 mm jump every 1000 stitches and a
 // colour change every 100,000, as a reader would leave them.
-struct Viewer {
-  CHeadlessPlatform platform;
-  CViewerDlg dlg{platform};
+struct Viewer : BenchViewer {
   Viewer() {
-    platform.paintOnRepaint = false;
-    platform.Create(dlg);
     std::mt19937 rng(11);
     std::uniform_int_distribution<int> step(-60, 60);
     dlg.BeginDesign(kStitches + 100);
