@@ -227,12 +227,5 @@ void CViewerDlg::OnSaveDst() {
     ReportFileError(Platform(), CFileException{FileCause::genericException, {}});
     return;
   }
-  SaveFileRequest request;
-  request.defaultExt = "DST";
-  request.defaultName = DefaultSaveName(m_strLoadedName);
-  request.filter = "TAJIMA-File (*.dst)|*.dst";
-  request.initialDir = ".";
-  request.overwritePrompt = true;
-  request.hideReadOnly = true;
-  SaveBlock(Platform(), request, block);
+  SaveBlock(Platform(), WriterSaveRequest("DST", "TAJIMA-File (*.dst)|*.dst", m_strLoadedName), block);
 }

@@ -200,12 +200,5 @@ void CViewerDlg::OnSavePcs() {
   }
   if (m_nStitchCount > kWarnStitches) Platform().PlainMessageBox("Warnung: Mehr als 14000 Stiche ");
 
-  SaveFileRequest request;
-  request.defaultExt = "PCS";
-  request.defaultName = DefaultSaveName(m_strLoadedName);
-  request.filter = "Pfaff-Home (*.pcs)|*.pcs";
-  request.initialDir = ".";
-  request.overwritePrompt = true;
-  request.hideReadOnly = true;
-  SaveBlock(Platform(), request, block);
+  SaveBlock(Platform(), WriterSaveRequest("PCS", "Pfaff-Home (*.pcs)|*.pcs", m_strLoadedName), block);
 }

@@ -7,6 +7,18 @@ std::string DefaultSaveName(const std::string& loadedName) {
   return dot == std::string::npos ? loadedName : loadedName.substr(0, dot);
 }
 
+SaveFileRequest WriterSaveRequest(const char* defaultExt, const char* filter,
+                                  const std::string& loadedName) {
+  SaveFileRequest request;
+  request.defaultExt = defaultExt;
+  request.defaultName = DefaultSaveName(loadedName);
+  request.filter = filter;
+  request.initialDir = ".";
+  request.overwritePrompt = true;
+  request.hideReadOnly = true;
+  return request;
+}
+
 SaveOutcome SaveBlock(IPlatform& platform, const SaveFileRequest& request,
                       const std::vector<std::uint8_t>& block) {
   const SaveFileResult answer = platform.SaveFileDialog(request);

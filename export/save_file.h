@@ -17,6 +17,12 @@ inline constexpr const char* kNoDesignMessage = "Noch keine g\xC3\xBCltigen Date
 // rose.v2.pes gives rose.v2; a name without '.' stays whole.
 std::string DefaultSaveName(const std::string& loadedName);
 
+// The save dialog of a writer: its default extension and filter, the default
+// name from the loaded file, the current folder, overwrite prompt, no
+// read-only box.
+SaveFileRequest WriterSaveRequest(const char* defaultExt, const char* filter,
+                                  const std::string& loadedName);
+
 enum class SaveOutcome { written, cancelled, failed };
 
 // Shows the save dialog for request and, when confirmed, writes block in one
