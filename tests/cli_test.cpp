@@ -3,26 +3,10 @@
 
 #include <cstdio>
 
+#include "tests/cli_runner.h"
 #include "tests/test_support.h"
 
 namespace {
-
-struct CliRun {
-  int status;
-  std::string out;
-};
-
-CliRun RunCli(const std::string& args) {
-  const std::string command = std::string(NADELWERK_CLI) + " " + args + " 2>/dev/null";
-  CliRun run{0, {}};
-  FILE* pipe = popen(command.c_str(), "r");
-  char buf[4096];
-  std::size_t got;
-  while ((got = fread(buf, 1, sizeof buf, pipe)) > 0) run.out.append(buf, got);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
 
 Bytes SmallDst() {
   ByteBuilder b;

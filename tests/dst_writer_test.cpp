@@ -22,16 +22,7 @@ class DstWriterTest : public ViewerTest {
  protected:
   // A loaded design from the reader steps; positions are absolute.
   void Design(std::initializer_list<Record> records) {
-    dlg.BeginDesign(4);
-    for (const Record& r : records) {
-      const auto x = static_cast<std::int16_t>(r.x), y = static_cast<std::int16_t>(r.y);
-      if (r.kind == KIND_COLOR) dlg.AddColorChange(x, y);
-      else if (r.kind == KIND_MOVE) dlg.AddMove(x, y);
-      else dlg.AddStitch(x, y);
-    }
-    dlg.EndDesign();
-    dlg.m_bLoaded = TRUE;
-    dlg.m_nFormat = 4;
+    LoadDesign(records, 4);
   }
   std::string Target(const std::string& name = "out.dst") { return (dir.path() / name).string(); }
   Bytes Save(const std::string& path) {

@@ -26,16 +26,7 @@ Bytes Entry(const Bytes& b, int e) { return Bytes(b.begin() + 4 + 4 * e, b.begin
 class PcsWriterTest : public ViewerTest {
  protected:
   void Design(std::initializer_list<Record> records, int format = 4) {
-    dlg.BeginDesign(4);
-    for (const Record& r : records) {
-      const auto x = static_cast<std::int16_t>(r.x), y = static_cast<std::int16_t>(r.y);
-      if (r.kind == KIND_COLOR) dlg.AddColorChange(x, y);
-      else if (r.kind == KIND_MOVE) dlg.AddMove(x, y);
-      else dlg.AddStitch(x, y);
-    }
-    dlg.EndDesign();
-    dlg.m_bLoaded = TRUE;
-    dlg.m_nFormat = static_cast<std::int16_t>(format);
+    LoadDesign(records, format);
   }
   Bytes Save() {
     const std::string path = (dir.path() / "out.pcs").string();

@@ -9,6 +9,7 @@
 
 #include "render/control_background.h"
 #include "render/device_context.h"
+#include "tests/cli_runner.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -511,12 +512,6 @@ TEST(SoftDcTest, IsotropicMappingUsesTheSmallerScaleAndRoundsToNearest) {
 
 namespace {
 
-int RunCli(const std::string& args) {
-  const std::string command = std::string(NADELWERK_CLI) + " " + args + " 2>/dev/null";
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 // Width, height, bit depth and colour type from a PNG's IHDR chunk.
 struct PngHeader {
   unsigned width = 0, height = 0, depth = 0, colorType = 0;
@@ -548,21 +543,21 @@ TEST(CliRenderTest, WritesTheFrameAsRgbPng) {
   TempDir dir;
   const std::string in = dir.Write("a.dst", SmallDst());
   const std::string out = (dir.path() / "a.png").string();
-  ASSERT_EQ(RunCli("render " + in + " " + out), 0);
+  ASSERT_EQ(CliStatus("render " + in + " " + out), 0);
   PngHeader h = ReadPngHeader(out);
   EXPECT_EQ(h.width, 262u);
   EXPECT_EQ(h.height, 330u);
   EXPECT_EQ(h.depth, 8u);
   EXPECT_EQ(h.colorType, 2u);  // RGB
 
-  ASSERT_EQ(RunCli("render " + in + " " + out +
+  ASSERT_EQ(CliStatus("render " + in + " " + out +
                    " --zoom 300 --rotate 3 --scroll 100,40 --size 640x480"),
             0);
   h = ReadPngHeader(out);
   EXPECT_EQ(h.width, 640u);
   EXPECT_EQ(h.height, 480u);
 
-  ASSERT_EQ(RunCli("render " + in + " --thumbnail " + out), 0);
+  ASSERT_EQ(CliStatus("render " + in + " --thumbnail " + out), 0);
   h = ReadPngHeader(out);
   EXPECT_EQ(h.width, 105u);
   EXPECT_EQ(h.height, 100u);
@@ -574,9 +569,9 @@ TEST(CliRenderTest, BadArgumentsAndFilesGiveTheirExitCodes) {
   const std::string out = (dir.path() / "a.png").string();
   for (const char* bad : {" --zoom 110", " --zoom", " --rotate 4", " --scroll 50",
                           " --scroll 101,0", " --size 0x10", " --size 10x", " --fast"})
-    EXPECT_EQ(RunCli("render " + in + " " + out + bad), 2) << bad;
-  EXPECT_EQ(RunCli("render " + in), 2);
+    EXPECT_EQ(CliStatus("render " + in + " " + out + bad), 2) << bad;
+  EXPECT_EQ(CliStatus("render " + in), 2);
   EXPECT_FALSE(std::filesystem::exists(out));
-  EXPECT_EQ(RunCli("render " + (dir.path() / "missing.dst").string() + " " + out), 1);
-  EXPECT_EQ(RunCli("render " + in + " " + (dir.path() / "no" / "a.png").string()), 1);
+  EXPECT_EQ(CliStatus("render " + (dir.path() / "missing.dst").string() + " " + out), 1);
+  EXPECT_EQ(CliStatus("render " + in + " " + (dir.path() / "no" / "a.png").string()), 1);
 }

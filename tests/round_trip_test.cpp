@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "tests/cli_runner.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -106,11 +107,6 @@ INSTANTIATE_TEST_SUITE_P(Formats, RoundTripTest, ::testing::ValuesIn(kFormats),
 
 namespace {
 
-int RunCli(const std::string& args) {
-  const int status = std::system((std::string(NADELWERK_CLI) + " " + args + " 2>/dev/null").c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 Bytes Dst(int stitches, int colorChanges) {
   ByteBuilder b;
   b.fill(512, ' ');
@@ -126,28 +122,28 @@ TEST(ConvertCommandTest, WritesRefusesAndConvertsIntoAFolder) {
   TempDir dir;
   const auto at = [&](const std::string& name) { return (dir.path() / name).string(); };
   const std::string small = dir.Write("klein.dst", Dst(3, 1));
-  EXPECT_EQ(RunCli("convert " + small + " " + at("klein.PCS")), 0);
+  EXPECT_EQ(CliStatus("convert " + small + " " + at("klein.PCS")), 0);
   EXPECT_EQ(ReadFileBytes(at("klein.PCS")).size(), 70u + 9 * 6 + 31);
-  EXPECT_EQ(RunCli("convert " + small + " " + at("k.dst")), 0);
+  EXPECT_EQ(CliStatus("convert " + small + " " + at("k.dst")), 0);
   EXPECT_EQ(ReadFileBytes(at("k.dst")).size(), 512u + 3 * 5 + 3);
 
   // A refusal creates nothing; a warning goes on.
-  EXPECT_EQ(RunCli("convert " + dir.Write("bunt.dst", Dst(2, 16)) + " " + at("bunt.pcs")), 1);
+  EXPECT_EQ(CliStatus("convert " + dir.Write("bunt.dst", Dst(2, 16)) + " " + at("bunt.pcs")), 1);
   EXPECT_FALSE(std::filesystem::exists(at("bunt.pcs")));
-  EXPECT_EQ(RunCli("convert " + dir.Write("lang.dst", Dst(14001, 0)) + " " + at("lang.pcs")), 0);
+  EXPECT_EQ(CliStatus("convert " + dir.Write("lang.dst", Dst(14001, 0)) + " " + at("lang.pcs")), 0);
   EXPECT_TRUE(std::filesystem::exists(at("lang.pcs")));
 
-  EXPECT_EQ(RunCli("convert " + small + " " + at("x.txt")), 2);
-  EXPECT_EQ(RunCli("convert " + small), 2);
-  EXPECT_EQ(RunCli("convert " + at("fehlt.dst") + " " + at("y.dst")), 1);
+  EXPECT_EQ(CliStatus("convert " + small + " " + at("x.txt")), 2);
+  EXPECT_EQ(CliStatus("convert " + small), 2);
+  EXPECT_EQ(CliStatus("convert " + at("fehlt.dst") + " " + at("y.dst")), 1);
 
   std::filesystem::create_directory(dir.path() / "aus");
-  EXPECT_EQ(RunCli("convert --to pcs -o " + at("aus") + " " + small + " " + at("lang.dst")), 0);
+  EXPECT_EQ(CliStatus("convert --to pcs -o " + at("aus") + " " + small + " " + at("lang.dst")), 0);
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "aus" / "klein.pcs"));
   EXPECT_TRUE(std::filesystem::exists(dir.path() / "aus" / "lang.pcs"));
   // Two inputs of one name: the second is not written over the first.
   std::filesystem::create_directory(dir.path() / "sub");
   const std::string twin = dir.Write("sub/klein.dst", Dst(40, 0));
-  EXPECT_EQ(RunCli("convert --to dst -o " + at("aus") + " " + small + " " + twin), 1);
+  EXPECT_EQ(CliStatus("convert --to dst -o " + at("aus") + " " + small + " " + twin), 1);
   EXPECT_EQ(ReadFileBytes(dir.path() / "aus" / "klein.dst").size(), 512u + 3 * 5 + 3);
 }

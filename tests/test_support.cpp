@@ -20,6 +20,22 @@ void ViewerTest::Read(void (CViewerDlg::*reader)(int), const Bytes& bytes) {
   (dlg.*reader)(static_cast<int>(bytes.size()));
 }
 
+void ViewerTest::LoadDesign(std::initializer_list<Record> records, int format) {
+  dlg.BeginDesign(4);
+  for (const Record& r : records) {
+    const auto x = static_cast<std::int16_t>(r.x), y = static_cast<std::int16_t>(r.y);
+    if (r.kind == KIND_COLOR)
+      dlg.AddColorChange(x, y);
+    else if (r.kind == KIND_MOVE)
+      dlg.AddMove(x, y);
+    else
+      dlg.AddStitch(x, y);
+  }
+  dlg.EndDesign();
+  dlg.m_bLoaded = TRUE;
+  dlg.m_nFormat = static_cast<std::int16_t>(format);
+}
+
 std::vector<Record> ViewerTest::Records() const {
   std::vector<Record> out;
   for (std::size_t i = 0; i < dlg.m_arrKind.size(); ++i) {

@@ -72,6 +72,9 @@ class ViewerTest : public ::testing::Test {
   // Puts bytes into m_fileData as the load sequence does (the buffer only
   // grows) and runs the reader with the file length.
   void Read(void (CViewerDlg::*reader)(int), const Bytes& bytes);
+  // A loaded design built with the reader operations from absolute positions:
+  // KIND_COLOR records become colour changes, KIND_MOVE moves, the rest stitches.
+  void LoadDesign(std::initializer_list<Record> records, int format);
   std::string Info(int id) { return platform.GetControlText(id); }
   // Records from 0 up to and including the end record.
   std::vector<Record> Records() const;
