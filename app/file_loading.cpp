@@ -5,14 +5,10 @@
 #include <new>
 
 #include "app/file_loading.h"
+#include "app/formats.h"
 #include "app/viewer_dlg.h"
 
 namespace {
-
-constexpr ReaderEntry kReaderTable[] = {
-    {".PES", &CViewerDlg::ReadPes}, {".PEC", &CViewerDlg::ReadPec}, {".DST", &CViewerDlg::ReadDst},
-    {".PCS", &CViewerDlg::ReadPcs}, {".SEW", &CViewerDlg::ReadSew},
-};
 
 // The part of a path after its last separator.
 std::string BareName(const std::string& path) {
@@ -25,24 +21,6 @@ std::string BareName(const std::string& path) {
 const char* const kOpenFileFilter =
     "Design Files (*.*)|*.pes;*.pec;*.pcs;*.dst;*.sew|Brother (PES/PEC)|*.pes;*.pec|"
     "Tajima (*.dst)|*.dst|Pfaff (*.pcs)|*.pcs|Janome (*.sew)|*.sew||";
-
-std::span<const ReaderEntry> ReaderTable() { return kReaderTable; }
-
-const ReaderEntry* FindReader(const std::string& text) {
-  std::string upper = text;
-  std::transform(upper.begin(), upper.end(), upper.begin(),
-                 [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; });
-  for (const ReaderEntry& entry : kReaderTable) {
-    // Only the first occurrence counts, and not at the very first character.
-    const auto at = upper.find(entry.extension);
-    if (at != std::string::npos && at > 0) return &entry;
-  }
-  return nullptr;
-}
-
-void ReportFileError(IPlatform& platform, const CFileException& e) {
-  platform.NoticeBox(FileErrorMessage(e));
-}
 
 void CViewerDlg::OnBrowse() {
   OpenFileRequest request;
@@ -99,7 +77,7 @@ LoadOutcome CViewerDlg::LoadFile(const std::string& path, const std::string& tes
     ReportFileError(Platform(), CFileException{FileCause::genericException, path});
     return m_lastLoad = LoadOutcome::fileError;
   }
-  const ReaderEntry* reader = FindReader(testText);
+  const FormatEntry* reader = FindReader(testText);
   if (!reader) return m_lastLoad = LoadOutcome::noReader;
   (this->*(reader->reader))(len);
   return m_lastLoad = LoadOutcome::loaded;

@@ -1,21 +1,6 @@
-// The reader table and the file-error report of the load sequence.
+// The load sequence's fixed texts; the handlers themselves are members of
+// the main dialog (file_loading.cpp).
 #pragma once
-#include <span>
-#include <string>
 
-#include "app/viewer_dlg.h"
-
-struct ReaderEntry {
-  const char* extension;            // searched for in the upper-cased name
-  void (CViewerDlg::*reader)(int);
-};
-
+// The open dialog's filter: all five formats together, then each maker's.
 extern const char* const kOpenFileFilter;
-
-std::span<const ReaderEntry> ReaderTable();
-// The reader whose extension the text holds (upper-cased copy, table order, a
-// match at the first character does not count); nullptr when none.
-const ReaderEntry* FindReader(const std::string& text);
-
-// Shows a failed file operation as the modal report with its German text.
-void ReportFileError(IPlatform& platform, const CFileException& e);

@@ -3,7 +3,7 @@
 #include "app/viewer_dlg.h"
 
 #include "app/command_table.h"
-#include "app/dialog_template.h"
+#include "app/dialog_templates.h"
 
 namespace {
 
@@ -37,9 +37,11 @@ constexpr CommandEntry kCommandTable[] = {
 
 std::span<const CommandEntry> ViewerCommandTable() { return kCommandTable; }
 
-CViewerDlg::CViewerDlg(IPlatform& platform) : CDialog(IDD_MAIN, platform), m_hIcon(IDR_MAINFRAME) {}
+CViewerDlg::CViewerDlg(IPlatform& platform) : CDialog(MainDialogTemplate(), platform), m_hIcon(IDR_MAINFRAME) {}
 
 CViewerDlg::~CViewerDlg() = default;
+
+CAboutDlg::CAboutDlg(IPlatform& platform) : CDialog(AboutDialogTemplate(), platform) {}
 
 void CViewerDlg::OnMessage(const CMessage& msg) {
   for (const CommandEntry& entry : kCommandTable) {

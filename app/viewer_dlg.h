@@ -8,40 +8,18 @@
 #include <string>
 #include <vector>
 
-#include "app/dialog.h"
 #include "app/resource.h"
-#include "app/win_types.h"
-
-enum StitchKind : std::uint8_t {
-  KIND_ORIGIN = 0,
-  KIND_STITCH = 1,
-  KIND_MOVE = 2,
-  KIND_COLOR = 4,
-  KIND_END = 8,
-};
-
-constexpr std::int16_t END_MARK = 0x55AA;
-
-constexpr int kBlockColorEntries = 64;
-constexpr int kThumbnailBytes = 228;  // 48 x 38 pixels, 6 bytes a row
-constexpr int kBrotherPaletteSlots = 64;
-constexpr int kJanomePaletteEntries = 80;
-constexpr int kFileColorEntries = 16;
+#include "design/design.h"
+#include "framework/dialog.h"
+#include "framework/win_types.h"
 
 using HICON = int;
 
-// What a reader sets when it finishes a read.
-struct CDesignPublish {
-  std::int16_t format = 0;      // 1 PES/PEC, 2 PCS, 4 DST, 8 SEW
-  BOOL fileColors = FALSE;
-  BOOL janomeColors = FALSE;
-  BOOL hasThumbnail = FALSE;
-  bool keepRotation = false;    // only the DST reader keeps the user's turn
-  std::array<std::string, 5> info;  // texts of 1044, 1012, 1013, 1014, 1015
-};
-
 // How the last load sequence ended.
 enum class LoadOutcome { none, loaded, fileError, noReader, cancelled };
+// How the last save ended: written, the dialog cancelled, the file not
+// written (reported), or the design refused before the dialog (a message).
+enum class SaveOutcome { none, written, cancelled, failed, refused };
 
 class CViewerDlg : public CDialog {
  public:
@@ -76,6 +54,7 @@ class CViewerDlg : public CDialog {
   // extension found in testText selects.
   LoadOutcome LoadFile(const std::string& path, const std::string& testText);
   LoadOutcome LastLoadOutcome() const { return m_lastLoad; }
+  SaveOutcome LastSaveOutcome() const { return m_lastSave; }
 
   // ---- readers ----
   void ReadPes(int len);
@@ -189,14 +168,12 @@ class CViewerDlg : public CDialog {
 
   int m_nNextRecord = 0;
   LoadOutcome m_lastLoad = LoadOutcome::none;
+  SaveOutcome m_lastSave = SaveOutcome::none;
 };
-
-// Colour of blocks whose index has no table entry.
-constexpr COLORREF kFallbackColor = RGB(0, 0, 0);
 
 class CAboutDlg : public CDialog {
  public:
-  explicit CAboutDlg(IPlatform& platform) : CDialog(IDD_ABOUTBOX, platform) {}
+  explicit CAboutDlg(IPlatform& platform);
 };
 
 class CViewerApp : public CWinApp {

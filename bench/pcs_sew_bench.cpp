@@ -63,7 +63,7 @@ std::vector<std::uint8_t> SewFile() {
 void BM_ReadPcs(benchmark::State& state) {
   Viewer v;
   const auto bytes = PcsFile();
-  v.Load(bytes);
+  v.Load(bytes, "bench.pcs");
   for (auto _ : state) {
     v.dlg.ReadPcs(static_cast<int>(bytes.size()));
     benchmark::DoNotOptimize(v.dlg.m_nStitchCount);
@@ -76,7 +76,7 @@ BENCHMARK(BM_ReadPcs)->Unit(benchmark::kMicrosecond);
 void BM_ReadSew(benchmark::State& state) {
   Viewer v;
   const auto bytes = SewFile();
-  v.Load(bytes);
+  v.Load(bytes, "bench.sew");
   for (auto _ : state) {
     v.dlg.ReadSew(static_cast<int>(bytes.size()));
     benchmark::DoNotOptimize(v.dlg.m_nStitchCount);

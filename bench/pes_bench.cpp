@@ -63,7 +63,7 @@ void BM_ReadPes(benchmark::State& state) {
   BenchViewer viewer;
   CViewerDlg& dlg = viewer.dlg;
   const auto bytes = PesFile();
-  viewer.Load(bytes);
+  viewer.Load(bytes, "bench.pes");
   for (auto _ : state) {
     dlg.ReadPes(static_cast<int>(bytes.size()));
     benchmark::DoNotOptimize(dlg.m_nStitchCount);

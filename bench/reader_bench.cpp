@@ -32,7 +32,7 @@ std::vector<std::uint8_t> DstFile() {
 void BM_ReadDst(benchmark::State& state) {
   Viewer v;
   const auto bytes = DstFile();
-  v.Load(bytes);
+  v.Load(bytes, "bench.dst");
   for (auto _ : state) {
     v.dlg.ReadDst(static_cast<int>(bytes.size()));
     benchmark::DoNotOptimize(v.dlg.m_nStitchCount);

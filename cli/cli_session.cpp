@@ -2,21 +2,8 @@
 
 #include <cstdio>
 
-CliSession::CliSession(bool paint) {
-  platform.echoBoxes = true;
-  platform.paintOnRepaint = paint;
-  platform.Create(dialog);
-}
-
-std::string BaseName(const std::string& path) {
-  const auto slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool CliSession::Load(const std::string& path) {
-  platform.openAnswers.push_back({path, BaseName(path)});
-  dialog.OnBrowse();
-  switch (dialog.LastLoadOutcome()) {
+bool CliSession::LoadOrReport(const std::string& path) {
+  switch (Load(path)) {
     case LoadOutcome::loaded:
       return true;
     case LoadOutcome::noReader:
@@ -26,8 +13,4 @@ bool CliSession::Load(const std::string& path) {
     default:
       return false;  // the file-error report has been printed
   }
-}
-
-std::string CliSession::InfoText(int field) const {
-  return const_cast<CHeadlessPlatform&>(platform).GetControlText(kInfoFieldIds[field]);
 }

@@ -10,24 +10,15 @@
 
 namespace {
 
-using SaveHandler = void (CViewerDlg::*)();
-
 const char* const kUsage =
     "usage: nadelwerk-cli convert IN OUT            (OUT ending in .dst or .pcs)\n"
     "       nadelwerk-cli convert --to dst|pcs -o DIR IN...\n";
 
-std::string Lower(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
-// The writer for a format name ("dst", "pcs", any case); nullptr for others.
-SaveHandler HandlerFor(const std::string& format) {
-  const std::string f = Lower(format);
-  if (f == "dst") return &CViewerDlg::OnSaveDst;
-  if (f == "pcs") return &CViewerDlg::OnSavePcs;
-  return nullptr;
+// The format with a writer whose short name this is (any case); nullptr for
+// others.
+const FormatEntry* WritableFormat(const std::string& name) {
+  const FormatEntry* format = FindFormat(name);
+  return format && format->writer ? format : nullptr;
 }
 
 std::string ExtensionOf(const std::string& path) {
@@ -39,19 +30,9 @@ std::string ExtensionOf(const std::string& path) {
 // Loads in and saves it to out; returns the exit status of this conversion.
 // Refusals and file errors have been printed by their message boxes.
 int ConvertOne(CliSession& session, const std::string& in, const std::string& out,
-               SaveHandler save) {
-  if (!session.Load(in)) return kExitFileError;
-  CHeadlessPlatform& platform = session.platform;
-  const std::size_t asked = platform.saveRequests.size();
-  const std::size_t reports = platform.notices.size();
-  platform.saveAnswers.clear();
-  platform.saveAnswers.push_back({true, out});
-  (session.dialog.*save)();
-  if (platform.saveRequests.size() == asked) {  // refused before the dialog
-    platform.saveAnswers.clear();
-    return kExitFileError;
-  }
-  return platform.notices.size() == reports ? 0 : kExitFileError;
+               const FormatEntry& format) {
+  if (!session.LoadOrReport(in)) return kExitFileError;
+  return session.Save(format, out) == SaveOutcome::written ? 0 : kExitFileError;
 }
 
 int Usage() {
@@ -79,21 +60,21 @@ int RunConvert(const CliArgs& args) {
   CliSession session;
   if (to.empty() && dir.empty()) {
     if (inputs.size() != 2) return Usage();
-    const SaveHandler save = HandlerFor(ExtensionOf(inputs[1]));
-    if (!save) {
+    const FormatEntry* format = WritableFormat(ExtensionOf(inputs[1]));
+    if (!format) {
       std::fprintf(stderr, "nadelwerk-cli: %s: the output must end in .dst or .pcs\n",
                    inputs[1].c_str());
       return kExitUsage;
     }
-    return ConvertOne(session, inputs[0], inputs[1], save);
+    return ConvertOne(session, inputs[0], inputs[1], *format);
   }
 
-  const SaveHandler save = HandlerFor(to);
-  if (!save || dir.empty() || inputs.empty()) return Usage();
+  const FormatEntry* format = WritableFormat(to);
+  if (!format || dir.empty() || inputs.empty()) return Usage();
   int status = 0;
   std::set<std::string> written;
   for (const std::string& in : inputs) {
-    const std::string out = dir + "/" + DefaultSaveName(BaseName(in)) + "." + Lower(to);
+    const std::string out = dir + "/" + DefaultSaveName(BaseName(in)) + "." + format->name;
     // Two inputs of one name (rose.pes, rose.dst) would overwrite each other.
     if (!written.insert(out).second) {
       std::fprintf(stderr, "nadelwerk-cli: %s: skipped, %s was already written from another input\n",
@@ -101,7 +82,7 @@ int RunConvert(const CliArgs& args) {
       status = kExitFileError;
       continue;
     }
-    if (ConvertOne(session, in, out, save) != 0) status = kExitFileError;
+    if (ConvertOne(session, in, out, *format) != 0) status = kExitFileError;
   }
   return status;
 }

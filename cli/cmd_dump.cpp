@@ -73,8 +73,8 @@ int RunDump(const CliArgs& args) {
     return kExitUsage;
   }
   CliSession session;
-  if (!session.Load(args[0])) return kExitFileError;
-  const CViewerDlg& d = session.dialog;
+  if (!session.LoadOrReport(args[0])) return kExitFileError;
+  const CViewerDlg& d = session.dlg;
   static const char* infoKeys[5] = {"format", "colors", "width", "height", "stitches"};
   std::string info = "{";
   for (int field = 0; field < 5; ++field)

@@ -11,7 +11,7 @@ int RunInfo(const CliArgs& args) {
   int status = 0;
   CliSession session;
   for (const std::string& path : args) {
-    if (!session.Load(path)) {
+    if (!session.LoadOrReport(path)) {
       status = kExitFileError;
       continue;
     }

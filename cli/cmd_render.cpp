@@ -108,9 +108,9 @@ int RunRender(const CliArgs& args) {
   CliSession session(true);
   const int frameId = o.thumbnail ? IDC_THUMBNAIL : IDC_PREVIEW;
   if (o.width > 0) session.platform.SetFrameSize(frameId, o.width, o.height);
-  if (!session.Load(o.input)) return kExitFileError;
+  if (!session.LoadOrReport(o.input)) return kExitFileError;
 
-  CViewerDlg& dlg = session.dialog;
+  CViewerDlg& dlg = session.dlg;
   switch (o.zoom) {
     case 125: dlg.OnZoom125(); break;
     case 150: dlg.OnZoom150(); break;

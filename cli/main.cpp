@@ -6,6 +6,7 @@
 
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "framework/version.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "--version") {
-    std::printf("nadelwerk-cli 1.3.0\n");
+    std::printf("nadelwerk-cli %s\n", kAppVersion);
     return 0;
   }
   for (const Command& c : kCommands) {

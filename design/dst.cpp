@@ -97,7 +97,7 @@ void CViewerDlg::ReadDst(int len) {
   for (int j = 0; j < blocks; ++j) m_blockColor[j] = static_cast<std::uint8_t>(j + 2);
 
   CDesignPublish publish;
-  publish.format = 4;
+  publish.format = FORMAT_DST;
   publish.keepRotation = true;
   publish.info = {"TAJIMA", ColorsText(m_nColorCount), DecodedWidthText(), DecodedHeightText(),
                   StitchesText(m_nStitchCount)};

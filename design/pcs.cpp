@@ -1,16 +1,6 @@
-// Pfaff PCS reader.
-//
-// Layout (little-endian):
-//   0       version; not read
-//   1       hoop code; not read
-//   2..3    colour count; not read, the table always has 16 entries
-//   4..67   colour table: 16 x 4 bytes red, green, blue, 0 (read as 0x00BBGGRR)
-//   68..69  number of stitch records to decode (colour changes not counted)
-//   70..    records of 9 bytes:
-//             0..3  X, signed 32-bit: 1/6 mm x 256 (byte 0 is the fraction)
-//             4..7  Y, the same; Y points up
-//             8     0x03 colour change (byte 0 then holds the colour index),
-//                   any other value a stitch
+// Pfaff PCS reader. The layout is in pcs_format.h; of the header the reader
+// takes only the colour table and the number of stitch records. A record
+// whose byte 8 is 0x03 is a colour change, any other value a stitch.
 // Positions are absolute. The first stitch becomes (0, 0); the others are
 // converted to 0.1 mm relative to it, truncating, and Y is turned over.
 // Decoding stops once the header's number of stitches has been decoded.
@@ -19,17 +9,9 @@
 #include "app/viewer_dlg.h"
 #include "design/byte_view.h"
 #include "design/info_text.h"
+#include "design/pcs_format.h"
 
 namespace {
-
-constexpr std::int64_t kColorTableOffset = 4;
-constexpr std::int64_t kStitchCountOffset = 68;
-constexpr std::int64_t kRecordsOffset = 70;
-constexpr std::int64_t kRecordSize = 9;
-constexpr std::uint8_t kColorChangeType = 0x03;
-
-// 1/6 mm x 256 per unit, so one tenth of a millimetre is 1536 / 10.
-constexpr std::int32_t kUnitsPerMm = 1536;
 
 inline std::int32_t S32(const std::uint8_t* p) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) |
@@ -42,7 +24,7 @@ inline std::int32_t S32(const std::uint8_t* p) {
 // 32 bits as a 32-bit machine computes them; the quotient truncates.
 inline std::int32_t Tenths(std::int32_t v, std::int32_t origin) {
   const auto product = (static_cast<std::uint32_t>(v) - static_cast<std::uint32_t>(origin)) * 10u;
-  return static_cast<std::int32_t>(product) / kUnitsPerMm;
+  return static_cast<std::int32_t>(product) / pcs::kStepsPerMm;
 }
 
 }  // namespace
@@ -54,23 +36,23 @@ void CViewerDlg::ReadPcs(int len) {
 
   // Fields that do not lie wholly inside a short file count as 0.
   for (int i = 0; i < kFileColorEntries; ++i) {
-    const std::int64_t at = kColorTableOffset + 4 * i;
+    const std::int64_t at = pcs::kColorTableOffset + 4 * i;
     m_fileColors[i] = file.Has(at, 4) ? file.u32le(at) : 0;
   }
-  int remaining = file.Has(kStitchCountOffset, 2) ? file.u16le(kStitchCountOffset) : 0;
+  int remaining = file.Has(pcs::kStitchCountOffset, 2) ? file.u16le(pcs::kStitchCountOffset) : 0;
 
   // Only whole records are decoded: a cut-off last record is dropped.
   const std::int64_t size = static_cast<std::int64_t>(file.size());
-  const std::int64_t records = size > kRecordsOffset ? (size - kRecordsOffset) / kRecordSize : 0;
+  const std::int64_t records = size > pcs::kRecordsOffset ? (size - pcs::kRecordsOffset) / pcs::kRecordSize : 0;
   if (records > 0) GrowRecords(static_cast<int>(records) + 2);
-  const std::uint8_t* p = records > 0 ? file.UncheckedData(kRecordsOffset) : nullptr;
+  const std::uint8_t* p = records > 0 ? file.UncheckedData(pcs::kRecordsOffset) : nullptr;
 
   int colorChanges = 0;
   bool haveOrigin = false;
   std::int32_t originX = 0, originY = 0;
   std::int16_t x = 0, y = 0;
-  for (std::int64_t i = 0; i < records && remaining > 0; ++i, p += kRecordSize) {
-    if (p[8] == kColorChangeType) {
+  for (std::int64_t i = 0; i < records && remaining > 0; ++i, p += pcs::kRecordSize) {
+    if (p[8] == pcs::kColorChangeType) {
       AddColorChange(x, y);
       // Blocks past the table keep no index; the preview gives them its fallback colour.
       if (colorChanges < kBlockColorEntries) m_blockColor[colorChanges] = p[0];
@@ -92,7 +74,7 @@ void CViewerDlg::ReadPcs(int len) {
   EndDesign();
 
   CDesignPublish publish;
-  publish.format = 2;
+  publish.format = FORMAT_PCS;
   publish.fileColors = TRUE;
   publish.info = {"PFAFF-PCS", ColorsText(colorChanges), DecodedWidthText(), DecodedHeightText(),
                   StitchesText(m_nStitchCount)};

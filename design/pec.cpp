@@ -172,7 +172,7 @@ void CViewerDlg::ReadPec(int len) {
       pec::AppendSectionColors(file, kPecSectionStart, m_blockColor, kBlockColorEntries, filled);
 
   CDesignPublish publish;
-  publish.format = 1;
+  publish.format = FORMAT_BROTHER;
   publish.info[0] = pec::FileVersionText(file);
   publish.info[1] = colors ? ColorsText(colors) : std::string();
   publish.info[2] = pec::SectionWidthText(file, kPecSectionStart);

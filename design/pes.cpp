@@ -80,7 +80,7 @@ void CViewerDlg::ReadPes(int len) {
     lastColors = pec::AppendSectionColors(file, s, m_blockColor, kBlockColorEntries, filled);
 
   CDesignPublish publish;
-  publish.format = 1;
+  publish.format = FORMAT_BROTHER;
   publish.info[0] = pec::FileVersionText(file);
   if (multiPart) {
     publish.info[1] = PartsText(static_cast<int>(sections.size()));

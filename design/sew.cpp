@@ -77,7 +77,7 @@ void CViewerDlg::ReadSew(int len) {
   EndDesign();
 
   CDesignPublish publish;
-  publish.format = 8;
+  publish.format = FORMAT_SEW;
   publish.janomeColors = TRUE;
   publish.info = {"JANOME-SEW", ColorsText(m_nColorCount), DecodedWidthText(), DecodedHeightText(),
                   StitchesText(m_nStitchCount)};

@@ -17,7 +17,6 @@
 #include <cstring>
 #include <new>
 
-#include "app/file_loading.h"
 #include "app/viewer_dlg.h"
 #include "export/save_file.h"
 
@@ -218,6 +217,7 @@ void BuildDstBlock(const CViewerDlg& dlg, std::vector<std::uint8_t>& block) {
 void CViewerDlg::OnSaveDst() {
   if (!m_bLoaded) {
     Platform().PlainMessageBox(kNoDesignMessage);
+    m_lastSave = SaveOutcome::refused;
     return;
   }
   std::vector<std::uint8_t> block;
@@ -225,7 +225,8 @@ void CViewerDlg::OnSaveDst() {
     BuildDstBlock(*this, block);
   } catch (const std::bad_alloc&) {
     ReportFileError(Platform(), CFileException{FileCause::genericException, {}});
+    m_lastSave = SaveOutcome::failed;
     return;
   }
-  SaveBlock(Platform(), WriterSaveRequest("DST", "TAJIMA-File (*.dst)|*.dst", m_strLoadedName), block);
+  m_lastSave = SaveBlock(Platform(), WriterSaveRequest("DST", "TAJIMA-File (*.dst)|*.dst", m_strLoadedName), block);
 }

@@ -1,6 +1,6 @@
 #include "export/save_file.h"
 
-#include "app/file_loading.h"
+#include "framework/file_error.h"
 
 std::string DefaultSaveName(const std::string& loadedName) {
   const auto dot = loadedName.rfind('.');

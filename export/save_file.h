@@ -6,9 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/platform.h"
-
-class CViewerDlg;
+#include "app/viewer_dlg.h"
+#include "framework/platform.h"
 
 // Shown by both writers when nothing has been loaded yet.
 inline constexpr const char* kNoDesignMessage = "Noch keine g\xC3\xBCltigen Daten geladen !";
@@ -22,8 +21,6 @@ std::string DefaultSaveName(const std::string& loadedName);
 // read-only box.
 SaveFileRequest WriterSaveRequest(const char* defaultExt, const char* filter,
                                   const std::string& loadedName);
-
-enum class SaveOutcome { written, cancelled, failed };
 
 // Shows the save dialog for request and, when confirmed, writes block in one
 // write. A failing write is shown as the file-error report.

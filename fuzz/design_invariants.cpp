@@ -5,12 +5,11 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "app/formats.h"
 #include "app/resource.h"
 #include "design/info_text.h"
 
 namespace {
-
-constexpr int kPcsFormat = 2;
 
 bool IsKnownKind(std::uint8_t kind) {
   return kind == KIND_ORIGIN || kind == KIND_STITCH || kind == KIND_MOVE || kind == KIND_COLOR ||
@@ -52,14 +51,16 @@ std::string FindDesignViolation(const CViewerDlg& dlg, IPlatform& platform) {
   }
   if (dlg.m_bLoaded != TRUE) return "m_bLoaded is not 1 after a read";
   const std::int16_t format = dlg.m_nFormat;
-  if (format != 1 && format != 2 && format != 4 && format != 8) {
+  const auto formats = Formats();
+  if (std::none_of(formats.begin(), formats.end(), [format](const FormatEntry& f) { return f.code == format; })) {
     out << "unknown format code " << format;
     return out.str();
   }
   if (!IsFlag(dlg.m_bFileColors) || !IsFlag(dlg.m_bJanomeColors) || !IsFlag(dlg.m_bHasThumbnail))
     return "a flag holds neither 0 nor 1";
-  if ((dlg.m_bFileColors == TRUE) != (format == kPcsFormat) ||
-      (dlg.m_bJanomeColors == TRUE) != (format == 8) || (dlg.m_bHasThumbnail && format != 1)) {
+  if ((dlg.m_bFileColors == TRUE) != (format == FORMAT_PCS) ||
+      (dlg.m_bJanomeColors == TRUE) != (format == FORMAT_SEW) ||
+      (dlg.m_bHasThumbnail && format != FORMAT_BROTHER)) {
     out << "colour-source or thumbnail flags do not fit format " << format;
     return out.str();
   }
@@ -83,8 +84,8 @@ std::string FindDesignViolation(const CViewerDlg& dlg, IPlatform& platform) {
   if (end == 0 || dlg.m_arrKind[0] != KIND_ORIGIN) return "record 0 is not the origin";
 
   // Record 1 of every reader but PCS is the uncounted stitch at the origin.
-  const std::size_t first = format == kPcsFormat ? 1 : 2;
-  if (format != kPcsFormat && (end < 2 || dlg.m_arrKind[1] != KIND_STITCH))
+  const std::size_t first = format == FORMAT_PCS ? 1 : 2;
+  if (format != FORMAT_PCS && (end < 2 || dlg.m_arrKind[1] != KIND_STITCH))
     return "record 1 is not the start stitch";
 
   std::int32_t stitches = 0, colors = 1;
@@ -112,7 +113,7 @@ std::string FindDesignViolation(const CViewerDlg& dlg, IPlatform& platform) {
     return out.str();
   }
 
-  const bool stacked = format == 1 && platform.GetControlText(IDC_INFO_COLORS).starts_with("Teile:");
+  const bool stacked = format == FORMAT_BROTHER && platform.GetControlText(IDC_INFO_COLORS).starts_with("Teile:");
   if (stacked) {
     // Parts stacked from the top-left corner, 100 mm wide by definition.
     if (dlg.m_nWidth != 1000 || dlg.m_nMinX != 0 || dlg.m_nMinY != 0)

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/platform.h"
+#include "framework/platform.h"
 #include "app/viewer_dlg.h"
 
 // Empty when the design state of a finished read holds together; otherwise

@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "fuzz/fuzz_viewer.h"
+#include "platform/headless/headless_viewer.h"
 #include "export/save_file.h"
 #include "fuzz/save_check.h"
 #include "tests/test_support.h"
@@ -24,13 +24,13 @@ Bytes SmallDst() {
 
 class DesignInvariantsTest : public ::testing::Test {
  protected:
-  void Load(CFuzzViewer& viewer) { ASSERT_EQ(viewer.Load(SmallDst(), "klein.dst"), LoadOutcome::loaded); }
+  void Load(CHeadlessViewer& viewer) { ASSERT_EQ(viewer.Load(SmallDst(), "klein.dst"), LoadOutcome::loaded); }
 };
 
 }  // namespace
 
 TEST_F(DesignInvariantsTest, SoundDesignsPassOverStaleState) {
-  CFuzzViewer v;
+  CHeadlessViewer v(kMemoryOnly);
   Load(v);
   EXPECT_EQ(FindDesignViolation(v.dlg, v.platform), "");
   const Bytes whole = SmallDst();
@@ -67,7 +67,7 @@ TEST_F(DesignInvariantsTest, EachDamageIsNamed) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.expected);
-    CFuzzViewer v;
+    CHeadlessViewer v(kMemoryOnly);
     Load(v);
     c.damage(v.dlg);
     const std::string fault = FindDesignViolation(v.dlg, v.platform);
@@ -76,14 +76,14 @@ TEST_F(DesignInvariantsTest, EachDamageIsNamed) {
 }
 
 TEST_F(DesignInvariantsTest, StitchFieldMustShowTheCount) {
-  CFuzzViewer v;
+  CHeadlessViewer v(kMemoryOnly);
   Load(v);
   v.platform.SetControlText(IDC_INFO_STITCHES, "Stiche: 3");
   EXPECT_EQ(FindDesignViolation(v.dlg, v.platform), "field 1015 shows \"Stiche: 3\" for 4 stitches");
 }
 
 TEST_F(DesignInvariantsTest, CheckAbortsWithTheFault) {
-  CFuzzViewer v;
+  CHeadlessViewer v(kMemoryOnly);
   Load(v);
   v.dlg.m_nStitchCount = 9;
   EXPECT_DEATH(CheckDesignInvariants(v.dlg, v.platform, "test"),
@@ -91,7 +91,7 @@ TEST_F(DesignInvariantsTest, CheckAbortsWithTheFault) {
 }
 
 TEST_F(DesignInvariantsTest, SnapshotsSeeWhatAUserSees) {
-  CFuzzViewer a, b;
+  CHeadlessViewer a(kMemoryOnly), b(kMemoryOnly);
   Load(a);
   Load(b);
   EXPECT_EQ(DescribeDifference(TakeSnapshot(a.dlg, a.platform), TakeSnapshot(b.dlg, b.platform)), "");
@@ -110,7 +110,7 @@ TEST_F(DesignInvariantsTest, SnapshotsSeeWhatAUserSees) {
 }
 
 TEST_F(DesignInvariantsTest, WrittenFileChecksFindDamagedFiles) {
-  CFuzzViewer v;
+  CHeadlessViewer v(kMemoryOnly);
   Load(v);
   std::vector<std::uint8_t> dst, pcs;
   BuildDstBlock(v.dlg, dst);

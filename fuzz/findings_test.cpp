@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fuzz/design_invariants.h"
-#include "fuzz/fuzz_viewer.h"
+#include "platform/headless/headless_viewer.h"
 #include "tests/brother_fixture.h"
 
 namespace {
@@ -23,7 +23,7 @@ Bytes Sew(const std::vector<unsigned>& colors, const std::vector<unsigned>& data
 // dialog.
 std::vector<COLORREF> ColoursAfter(const Bytes& first, const Bytes& second, const std::string& name,
                                    int blocks) {
-  CFuzzViewer used, fresh;
+  CHeadlessViewer used(kMemoryOnly), fresh(kMemoryOnly);
   EXPECT_EQ(used.Load(first, name), LoadOutcome::loaded);
   EXPECT_EQ(used.Load(second, name), LoadOutcome::loaded);
   EXPECT_EQ(fresh.Load(second, name), LoadOutcome::loaded);
@@ -45,7 +45,7 @@ TEST(FuzzFindings, BlocksWithoutFileColourDoNotKeepThePreviousFilesColours) {
   twoChanges.colors = {2};
   twoChanges.stitches = {0x01, 0x01, 0xFE, 0xB0, 0x00, 0x02, 0x02, 0xFE, 0xB0, 0x00, 0xFF, 0x00};
 
-  CFuzzViewer palette;
+  CHeadlessViewer palette(kMemoryOnly);
   const COLORREF black = palette.dlg.m_brotherPalette[0], blue = palette.dlg.m_brotherPalette[2];
   EXPECT_EQ(ColoursAfter(PecFile(colourful), PecFile(twoChanges), "b.pec", 3),
             (std::vector<COLORREF>{blue, black, black}));

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "fuzz/design_invariants.h"
-#include "fuzz/fuzz_viewer.h"
+#include "platform/headless/headless_viewer.h"
 
 namespace {
 
@@ -20,13 +20,13 @@ int FuzzRead(const char* extension, const std::uint8_t* data, std::size_t size) 
   const std::string name = std::string("fuzz.") + extension;
   const std::size_t cut = size ? size * (data[size - 1] & 15u) / 16 : 0;
 
-  CFuzzViewer used;
+  CHeadlessViewer used(kMemoryOnly);
   if (used.Load(data, size, name) != LoadOutcome::loaded) Fail("load of the whole input failed");
   CheckDesignInvariants(used.dlg, used.platform, "whole input");
   if (used.Load(data, cut, name) != LoadOutcome::loaded) Fail("load of the cut failed");
   CheckDesignInvariants(used.dlg, used.platform, "cut after the whole input");
 
-  CFuzzViewer fresh;
+  CHeadlessViewer fresh(kMemoryOnly);
   fresh.Load(data, cut, name);
   const std::string diff =
       DescribeDifference(TakeSnapshot(fresh.dlg, fresh.platform), TakeSnapshot(used.dlg, used.platform));

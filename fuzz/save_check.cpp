@@ -6,18 +6,15 @@
 #include <sstream>
 #include <string>
 
+#include "design/pcs_format.h"
 #include "fuzz/design_invariants.h"
-#include "fuzz/fuzz_viewer.h"
+#include "platform/headless/headless_viewer.h"
 
 namespace {
 
 constexpr std::size_t kDstHeader = 512;
-constexpr std::size_t kPcsHeader = 70;
-constexpr std::size_t kPcsRecord = 9;
-constexpr std::uint8_t kPcsTrailer[] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                        'N', 'A', 'D', 'E', 'L', 'W', 'E', 'R', 'K', ' ',
-                                        '1', '.', '0', '.', '5', 0x0D, 0x0A, 0x00};
-constexpr std::int16_t kFormatPcs = 2;
+constexpr std::size_t kPcsHeader = pcs::kRecordsOffset;
+constexpr std::size_t kPcsRecord = pcs::kRecordSize;
 
 [[noreturn]] void Fail(const std::string& what) {
   std::fprintf(stderr, "%s\n", what.c_str());
@@ -65,7 +62,7 @@ unsigned U16(const std::vector<std::uint8_t>& b, std::size_t at) { return b[at] 
 
 // Loads bytes into a fresh dialog as a file with the extension and checks
 // the design; returns it for comparisons.
-CFuzzViewer& ReadBack(CFuzzViewer& viewer, const std::vector<std::uint8_t>& bytes, const char* ext) {
+CHeadlessViewer& ReadBack(CHeadlessViewer& viewer, const std::vector<std::uint8_t>& bytes, const char* ext) {
   if (viewer.Load(bytes, std::string("written.") + ext) != LoadOutcome::loaded)
     Fail(std::string("a written .") + ext + " file does not load");
   CheckDesignInvariants(viewer.dlg, viewer.platform, "written file read back");
@@ -85,7 +82,7 @@ std::string FindDstOutputFault(const CViewerDlg& dlg, const std::vector<std::uin
   if (block[124] != 0x1A) return "DST header has no 0x1A at byte 124";
   if (std::memchr(block.data(), 0, kDstHeader)) return "DST header holds a zero byte";
 
-  CFuzzViewer back;
+  CHeadlessViewer back(kMemoryOnly);
   ReadBack(back, block, "dst");
   const long st = HeaderNumber(block, 20, 11);
   if (st != std::min<long>(back.dlg.m_nStitchCount + 1L, 9'999'999L)) {
@@ -109,19 +106,19 @@ std::string FindDstOutputFault(const CViewerDlg& dlg, const std::vector<std::uin
 
 std::string FindPcsOutputFault(const CViewerDlg& dlg, const std::vector<std::uint8_t>& block) {
   std::ostringstream out;
-  const std::size_t fixed = kPcsHeader + sizeof kPcsTrailer;
+  const std::size_t fixed = kPcsHeader + sizeof pcs::kTrailer;
   if (block.size() < fixed || (block.size() - fixed) % kPcsRecord != 0) {
     out << "PCS file of " << block.size() << " bytes is no header, whole records and trailer";
     return out.str();
   }
-  if (std::memcmp(block.data() + block.size() - sizeof kPcsTrailer, kPcsTrailer, sizeof kPcsTrailer))
+  if (std::memcmp(block.data() + block.size() - sizeof pcs::kTrailer, pcs::kTrailer, sizeof pcs::kTrailer))
     return "PCS file does not end with the zero bytes and the signature";
   if (block[0] != 0x32 || (block[1] != 2 && block[1] != 3) || U16(block, 2) != 16)
     return "PCS header does not start 32, hoop 2 or 3, 16 colours";
 
   // The file's records, one for each design record from index 1, after the
   // colour record that a design from another format gets in front.
-  const bool fromPcs = dlg.m_nFormat == kFormatPcs;
+  const bool fromPcs = dlg.m_nFormat == FORMAT_PCS;
   const std::size_t records = (block.size() - fixed) / kPcsRecord;
   const std::size_t end = EndIndex(dlg);
   const std::size_t lead = fromPcs ? 0 : 1;
@@ -141,7 +138,7 @@ std::string FindPcsOutputFault(const CViewerDlg& dlg, const std::vector<std::uin
   // Read back, the stitches lie where the design has them, relative to its
   // first stitch, within the rounding to whole 1/6 mm (1.7 tenths at each
   // end, plus the reader's truncation).
-  CFuzzViewer back;
+  CHeadlessViewer back(kMemoryOnly);
   const CViewerDlg& b = ReadBack(back, block, "pcs").dlg;
   if (static_cast<unsigned>(b.m_nStitchCount) != stitchRecords) {
     out << "PCS file reads back with " << b.m_nStitchCount << " of its " << stitchRecords << " stitches";
@@ -174,8 +171,8 @@ std::string FindPcsOutputFault(const CViewerDlg& dlg, const std::vector<std::uin
 }
 
 int FuzzSaveAndPaint(int reader, int turns, int zoom, const std::uint8_t* data, std::size_t size) {
-  CFuzzViewer v(/*paint=*/true);
-  const std::string name = std::string("fuzz.") + kFuzzExtensions[reader];
+  CHeadlessViewer v({.disk = false, .paint = true});
+  const std::string name = std::string("fuzz.") + Formats()[reader].name;
   if (v.Load(data, size, name) != LoadOutcome::loaded) Fail("load failed");
   CheckDesignInvariants(v.dlg, v.platform, "loaded for saving");
   const CDesignSnapshot loaded = TakeSnapshot(v.dlg, v.platform);
@@ -191,10 +188,8 @@ int FuzzSaveAndPaint(int reader, int turns, int zoom, const std::uint8_t* data, 
   v.dlg.OnHScroll(SB_THUMBPOSITION, 100, nullptr);
   v.dlg.OnVScroll(SB_THUMBPOSITION, 100, nullptr);
 
-  v.platform.saveAnswers.push_back({true, "/fuzz/out.dst"});
-  v.dlg.OnSaveDst();
-  v.platform.saveAnswers.push_back({true, "/fuzz/out.pcs"});
-  v.dlg.OnSavePcs();
+  v.Save(*FindFormat("dst"), "/fuzz/out.dst");
+  v.Save(*FindFormat("pcs"), "/fuzz/out.pcs");
 
   const std::string changed = DescribeDifference(loaded, TakeSnapshot(v.dlg, v.platform));
   if (!changed.empty()) Fail("painting or saving changed the design: " + changed);

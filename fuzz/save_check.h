@@ -6,7 +6,7 @@
 
 #include "app/viewer_dlg.h"
 
-// Loads the bytes with reader number `reader` (order of kFuzzExtensions),
+// Loads the bytes with reader number `reader` (order of Formats()),
 // chooses zoom button `zoom` (0..4: 100 to 300 %), turns the preview `turns`
 // times and scrolls both bars to their ends, painting each time; then saves
 // a DST and a PCS file. Aborts when the design breaks its invariants, when

@@ -8,8 +8,8 @@
 #pragma once
 #include <cstdint>
 
-#include "app/platform.h"
-#include "app/win_types.h"
+#include "framework/platform.h"
+#include "framework/win_types.h"
 
 constexpr int MM_TEXT = 1;
 constexpr int MM_ISOTROPIC = 7;

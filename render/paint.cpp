@@ -110,7 +110,5 @@ void CViewerDlg::OnPaint() {
     }
   }
 
-  CMessage paint;
-  paint.message = WM_PAINT;
-  DefaultHandling(paint);
+  DefaultHandling(CMessage::Paint());
 }

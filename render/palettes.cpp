@@ -4,7 +4,7 @@
 namespace {
 
 // Written as 0xRRGGBB, as thread charts give them; stored as COLORREF.
-constexpr std::uint32_t kBrotherRgb[62] = {
+constexpr std::uint32_t kBrotherRgb[kBrotherColors] = {
     0x000000, 0x480090, 0x0000E0, 0x008844, 0xB8B8FF, 0xE80000, 0xD27400, 0xB000B0,  // 0
     0xFFC4FF, 0xFF70FF, 0x00BC70, 0xD09C04, 0xFFB478, 0xFFE868, 0x00D800, 0xB08806,  // 8
     0xC4AC94, 0xA07C48, 0xFFFFB4, 0x747474, 0x000000, 0x6600C8, 0xCE00CE, 0x5C5C5C,  // 16
@@ -28,15 +28,14 @@ constexpr std::uint32_t kJanomeRgb[kJanomePaletteEntries] = {
     0xFF99D7, 0x007004, 0xFFFFFF, 0x047000, 0xB4D9E7, 0xFFFFFF, 0x999966, 0xFFFFFF,  // 72
 };
 
-constexpr int kBrotherEntries = sizeof kBrotherRgb / sizeof kBrotherRgb[0];
-static_assert(kBrotherEntries <= kBrotherPaletteSlots);
+static_assert(kBrotherColors <= kBrotherPaletteSlots);
 
 constexpr COLORREF FromRgb(std::uint32_t rgb) { return RGB(rgb >> 16, rgb >> 8, rgb); }
 
 }  // namespace
 
 void CViewerDlg::FillPalettes() {
-  for (int i = 0; i < kBrotherEntries; ++i) m_brotherPalette[i] = FromRgb(kBrotherRgb[i]);
+  for (int i = 0; i < kBrotherColors; ++i) m_brotherPalette[i] = FromRgb(kBrotherRgb[i]);
   for (int i = 0; i < kJanomePaletteEntries; ++i) m_janomePalette[i] = FromRgb(kJanomeRgb[i]);
 }
 
@@ -56,5 +55,5 @@ COLORREF CViewerDlg::BlockColor(int block) const {
   const int index = m_blockColor[block];
   if (m_bJanomeColors)
     return index < kJanomePaletteEntries ? m_janomePalette[index] : kFallbackColor;
-  return index < kBrotherEntries ? m_brotherPalette[index] : kFallbackColor;
+  return index < kBrotherColors ? m_brotherPalette[index] : kFallbackColor;
 }

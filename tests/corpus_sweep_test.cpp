@@ -5,7 +5,7 @@
 #include <random>
 
 #include "fuzz/design_invariants.h"
-#include "fuzz/fuzz_viewer.h"
+#include "platform/headless/headless_viewer.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -22,13 +22,13 @@ class CorpusSweepTest : public ::testing::TestWithParam<const char*> {
     const std::string name = std::string("sweep.") + GetParam();
     ASSERT_EQ(used.Load(bytes, name), LoadOutcome::loaded);
     EXPECT_EQ(FindDesignViolation(used.dlg, used.platform), "");
-    CFuzzViewer fresh;
+    CHeadlessViewer fresh(kMemoryOnly);
     ASSERT_EQ(fresh.Load(bytes, name), LoadOutcome::loaded);
     EXPECT_EQ(DescribeDifference(TakeSnapshot(fresh.dlg, fresh.platform), TakeSnapshot(used.dlg, used.platform)),
               "");
   }
 
-  CFuzzViewer used;
+  CHeadlessViewer used{kMemoryOnly};
 };
 
 }  // namespace

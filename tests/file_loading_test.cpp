@@ -6,7 +6,7 @@
 
 #include <fstream>
 
-#include "app/file_loading.h"
+#include "app/formats.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -23,7 +23,7 @@ Bytes DstWithStitches(int n) {
 
 TEST(ReaderTableTest, ChoosesByUpperCasedTextInTableOrder) {
   auto reader = [](const std::string& text) {
-    const ReaderEntry* entry = FindReader(text);
+    const FormatEntry* entry = FindReader(text);
     return entry ? std::string(entry->extension) : std::string("none");
   };
   EXPECT_EQ(reader("ROSE.PES"), ".PES");

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <random>
 
-#include "render/control_background.h"
+#include "framework/frame_surfaces.h"
 #include "render/device_context.h"
 #include "tests/cli_runner.h"
 #include "tests/test_support.h"
@@ -85,7 +85,7 @@ TEST_F(RenderTest, WithoutDesignBothFramesShowOnlyTheirBackground) {
   EXPECT_TRUE(PaintedBox(Preview()).Empty());
   CPixelBuffer empty;
   empty.Resize(Thumb().width, Thumb().height);
-  PaintControlBackground(IDC_THUMBNAIL, empty);
+  PaintControlBackground(ControlKind::blackFrame, empty);
   EXPECT_EQ(Thumb().pixels, empty.pixels);
   EXPECT_EQ(Thumb().At(0, 0), kBlack);
   EXPECT_EQ(Thumb().At(5, 5), kDialogFaceRgb);

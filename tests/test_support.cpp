@@ -9,15 +9,13 @@ void PrintTo(const Record& r, std::ostream* os) {
   *os << "(" << r.x << ", " << r.y << ", kind " << r.kind << ")";
 }
 
-ViewerTest::ViewerTest() {
-  platform.paintOnRepaint = false;
-  platform.Create(dlg);
-}
-
 void ViewerTest::Read(void (CViewerDlg::*reader)(int), const Bytes& bytes) {
-  if (dlg.m_fileData.size() < bytes.size()) dlg.m_fileData.resize(bytes.size() + 1, 0);
-  std::copy(bytes.begin(), bytes.end(), dlg.m_fileData.begin());
-  (dlg.*reader)(static_cast<int>(bytes.size()));
+  for (const FormatEntry& format : Formats()) {
+    if (format.reader != reader) continue;
+    ASSERT_EQ(viewer.Load(bytes, std::string("test.") + format.name), LoadOutcome::loaded);
+    return;
+  }
+  FAIL() << "no format has this reader";
 }
 
 void ViewerTest::LoadDesign(std::initializer_list<Record> records, int format) {

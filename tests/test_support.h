@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/headless_platform.h"
 #include "app/viewer_dlg.h"
+#include "platform/headless/headless_viewer.h"
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -65,12 +65,11 @@ struct Record {
 };
 void PrintTo(const Record& r, std::ostream* os);
 
-// A viewer dialog on the headless platform, initialised as at start-up.
+// The headless viewer, initialised as at start-up, on this machine's files.
 class ViewerTest : public ::testing::Test {
  protected:
-  ViewerTest();
-  // Puts bytes into m_fileData as the load sequence does (the buffer only
-  // grows) and runs the reader with the file length.
+  // Loads bytes through the load sequence as a file whose extension selects
+  // the given reader.
   void Read(void (CViewerDlg::*reader)(int), const Bytes& bytes);
   // A loaded design built with the reader operations from absolute positions:
   // KIND_COLOR records become colour changes, KIND_MOVE moves, the rest stitches.
@@ -79,8 +78,9 @@ class ViewerTest : public ::testing::Test {
   // Records from 0 up to and including the end record.
   std::vector<Record> Records() const;
 
-  CHeadlessPlatform platform;
-  CViewerDlg dlg{platform};
+  CHeadlessViewer viewer;
+  CHeadlessPlatform& platform = viewer.platform;
+  CViewerDlg& dlg = viewer.dlg;
 };
 
 class TempDir {

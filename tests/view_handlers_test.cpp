@@ -1,6 +1,6 @@
 // Start-up state, the command table and the view handlers.
 #include "app/command_table.h"
-#include "app/dialog_template.h"
+#include "app/dialog_templates.h"
 #include "tests/test_support.h"
 
 class ViewHandlersTest : public ViewerTest {

@@ -24,10 +24,11 @@
 #include <functional>
 #include <memory>
 
-#include "app/dialog_template.h"
+#include "app/dialog_templates.h"
 #include "app/file_loading.h"
-#include "app/qt/file_filter.h"
-#include "app/qt/qt_platform.h"
+#include "platform/qt/file_filter.h"
+#include "platform/qt/frame_widget.h"
+#include "platform/qt/qt_platform.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -1,0 +1,53 @@
+cmake_minimum_required(VERSION 3.25)
+# The include check of the layers (see layers.cmake), run by ctest:
+#   cmake -DROOT=<source tree> -P check_layers.cmake
+# Each folder may include its own headers and those of the layers below it.
+# The readers, the drawing and the writers are members of the main dialog,
+# so they may also include its declaration (app/viewer_dlg.h) and the
+# control ids (app/resource.h), but nothing else of the application: not
+# the file loading, the format table, a platform or Qt.
+set(dialog app/viewer_dlg.h app/resource.h)
+set(allowed_framework framework)
+set(allowed_design design framework ${dialog})
+set(allowed_render render design framework ${dialog})
+set(allowed_export export design framework ${dialog})
+set(allowed_app app render export design framework)
+set(allowed_platform/posix platform/posix framework)
+set(allowed_platform/headless platform/headless platform/posix app design framework)
+set(allowed_platform/qt platform/qt platform/posix app framework)
+set(qt_layers platform/qt)
+
+set(violations 0)
+foreach(layer framework design render export app platform/posix platform/headless platform/qt)
+  file(GLOB_RECURSE sources ${ROOT}/${layer}/*.h ${ROOT}/${layer}/*.cpp)
+  foreach(source IN LISTS sources)
+    file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+    foreach(line IN LISTS includes)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]*)[>\"].*$" "\\1" header "${line}")
+      set(ok FALSE)
+      if(line MATCHES "<")
+        # System headers: Qt only where the window is.
+        if(header MATCHES "^Q" AND NOT layer IN_LIST qt_layers)
+          set(ok FALSE)
+        else()
+          set(ok TRUE)
+        endif()
+      else()
+        foreach(prefix IN LISTS allowed_${layer})
+          if(header STREQUAL prefix OR header MATCHES "^${prefix}/")
+            set(ok TRUE)
+          endif()
+        endforeach()
+      endif()
+      if(NOT ok)
+        file(RELATIVE_PATH where ${ROOT} ${source})
+        message("${where}: ${layer} may not include ${header}")
+        math(EXPR violations "${violations} + 1")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(violations GREATER 0)
+  message(FATAL_ERROR "${violations} include(s) across the layers")
+endif()
+message("layers: every include stays within its layer or below it")

@@ -1,0 +1,85 @@
+#include "platform/headless/headless_platform.h"
+
+#include <cstdio>
+
+#include "framework/dialog.h"
+
+void CHeadlessPlatform::Create(CDialog& dialog) {
+  m_dialog = &dialog;
+  m_frames.Create(dialog.Layout());
+  dialog.OnInitDialog();
+}
+
+void CHeadlessPlatform::SetControlText(int id, const std::string& text) { m_texts[id] = text; }
+
+std::string CHeadlessPlatform::GetControlText(int id) {
+  auto it = m_texts.find(id);
+  return it == m_texts.end() ? std::string() : it->second;
+}
+
+void CHeadlessPlatform::RepaintNow(int id) {
+  if (id != 0) {
+    m_frames.Erase(id);
+    return;
+  }
+  ++repaintCount;
+  if (!paintOnRepaint || !m_dialog) return;
+  m_frames.RepaintDialog([this] { m_dialog->OnMessage(CMessage::Paint()); });
+}
+
+void CHeadlessPlatform::NoticeBox(const std::string& text) {
+  notices.push_back(text);
+  if (echoBoxes) std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+void CHeadlessPlatform::PlainMessageBox(const std::string& text) {
+  messages.push_back(text);
+  if (echoBoxes) std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+OpenFileResult CHeadlessPlatform::OpenFileDialog(const OpenFileRequest& request) {
+  openRequests.push_back(request);
+  if (openAnswers.empty()) return {};
+  OpenFileResult answer = openAnswers.front();
+  openAnswers.pop_front();
+  return answer;
+}
+
+SaveFileResult CHeadlessPlatform::SaveFileDialog(const SaveFileRequest& request) {
+  saveRequests.push_back(request);
+  if (saveAnswers.empty()) return {};
+  SaveFileResult answer = saveAnswers.front();
+  saveAnswers.pop_front();
+  return answer;
+}
+
+CPixelBuffer& CHeadlessPlatform::ControlPixels(int id) {
+  if (!m_frames.Has(id)) m_frames.SetSize(id, 0, 0);
+  return *m_frames.Find(id);
+}
+
+void CHeadlessPlatform::CheckRadioButton(int, int, int checkedId) { m_checkedRadio = checkedId; }
+
+int CHeadlessPlatform::GetCheckedRadioButton(int firstId, int lastId) {
+  return m_checkedRadio >= firstId && m_checkedRadio <= lastId ? m_checkedRadio : 0;
+}
+
+void CHeadlessPlatform::ShowScrollBar(int id, int minPos, int maxPos, int pos) {
+  scrollBars[id] = {minPos, maxPos, pos};
+}
+
+bool CHeadlessPlatform::AppendAboutMenuEntry(unsigned, const std::string& text) {
+  aboutEntries.push_back(text);
+  return true;
+}
+
+int CHeadlessPlatform::RunModal(CDialog& dialog) {
+  modalDialogs.push_back(dialog.TemplateId());
+  if (!m_dialog) Create(dialog);
+  // There is no one to click: the dialog ends as if OK was pressed.
+  return IDOK;
+}
+
+void CHeadlessPlatform::EndDialog(CDialog& dialog, int result) {
+  if (&dialog == m_dialog) endResult = result;
+}

@@ -1,0 +1,320 @@
+#include "platform/qt/dialog_window.h"
+
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <QUrl>
+#include <algorithm>
+
+#include "platform/qt/frame_widget.h"
+#include "platform/qt/qt_platform.h"
+#include "platform/qt/qt_text.h"
+
+namespace {
+
+// The dialog font, or the nearest sans-serif face this system has.
+QFont DialogFont(const DialogTemplate& layout) {
+  QFont font(QString::fromUtf8(layout.fontName));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPointSize(layout.pointSize);
+  return font;
+}
+
+// The font's dialog base units as the dialog manager measures them: the
+// average width of the 52 letters, rounded, and the character height.
+std::pair<int, int> BaseUnits(const QFont& font) {
+  const QFontMetrics metrics(font);
+  const int letters =
+      metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  return {std::max(1, (letters / 26 + 1) / 2), std::max(1, metrics.height())};
+}
+
+// Scroll bar actions as the dialog's scroll codes; -1 for none.
+int ScrollCodeOf(int action, bool sliderDown) {
+  switch (action) {
+    case QAbstractSlider::SliderSingleStepSub:
+      return SB_LINEUP;
+    case QAbstractSlider::SliderSingleStepAdd:
+      return SB_LINEDOWN;
+    case QAbstractSlider::SliderPageStepSub:
+      return SB_PAGEUP;
+    case QAbstractSlider::SliderPageStepAdd:
+      return SB_PAGEDOWN;
+    case QAbstractSlider::SliderToMinimum:
+      return SB_TOP;
+    case QAbstractSlider::SliderToMaximum:
+      return SB_BOTTOM;
+    case QAbstractSlider::SliderMove:
+      return sliderDown ? static_cast<int>(SB_THUMBTRACK) : -1;
+    default:
+      return -1;
+  }
+}
+
+// A line of plain text (the about box's) whose width was laid out for the
+// dialog font may not fit the substitute face: it grows to the right, up to
+// the given edge, instead of being cut off.
+void WidenToText(QWidget* widget, int rightEdge) {
+  auto* label = qobject_cast<QLabel*>(widget);
+  if (!label || label->frameShape() != QFrame::NoFrame || label->text().isEmpty()) return;
+  const int needed = label->fontMetrics().horizontalAdvance(label->text()) + 2;
+  const QRect r = label->geometry();
+  if (needed > r.width()) label->resize(std::max(r.width(), std::min(needed, rightEdge - r.left())), r.height());
+}
+
+}  // namespace
+
+CDialogWindow::CDialogWindow(CQtPlatform& platform, CDialog& dialog, QWidget* parent)
+    : QDialog(parent), m_platform(platform), m_dialog(dialog), m_layout(dialog.Layout()) {
+  Build();
+}
+
+void CDialogWindow::Build() {
+  setWindowTitle(QString::fromUtf8(m_layout.title));
+  setWindowIcon(CQtPlatform::AppIcon());
+  // Caption, system menu and a fixed frame: no minimise, maximise or help button.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  const QFont font = DialogFont(m_layout);
+  setFont(font);
+  std::tie(m_baseX, m_baseY) = BaseUnits(font);
+  const CRect client = DialogUnitsToPixels(0, 0, m_layout.cx, m_layout.cy, m_baseX, m_baseY);
+  setFixedSize(client.Width(), client.Height());
+  m_frames.Create(m_layout, m_baseX, m_baseY);
+
+  QWidget* previousTabStop = nullptr;
+  for (const ControlTemplate& control : m_layout.controls) {
+    QWidget* widget = MakeControl(control);
+    const CRect r = DialogUnitsToPixels(control, m_baseX, m_baseY);
+    widget->setGeometry(r.left, r.top, r.Width(), r.Height());
+    WidenToText(widget, client.Width() - m_baseX);
+    widget->setProperty("controlId", control.id);
+    m_controls.push_back(widget);
+    if (control.id != -1) m_byId.emplace(control.id, widget);
+    if (widget->focusPolicy() != Qt::NoFocus) {
+      if (previousTabStop) QWidget::setTabOrder(previousTabStop, widget);
+      previousTabStop = widget;
+    }
+  }
+  UpdateRadioFocus();
+  for (QWidget* widget : m_controls)
+    if (widget->focusPolicy() & Qt::TabFocus) {
+      widget->setFocus(Qt::OtherFocusReason);
+      break;
+    }
+}
+
+QWidget* CDialogWindow::MakeControl(const ControlTemplate& control) {
+  const QString text = QString::fromUtf8(control.text);
+  const bool tabStop = (control.style & STYLE_TABSTOP) != 0;
+  const int id = control.id;
+  switch (control.kind) {
+    case ControlKind::defPushButton:
+    case ControlKind::pushButton: {
+      auto* button = new QPushButton(text, this);
+      button->setAutoDefault(true);  // Enter presses the focused push button
+      button->setDefault(control.kind == ControlKind::defPushButton);
+      button->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+      connect(button, &QPushButton::clicked, this, [this, id] { SendCommand(id); });
+      return button;
+    }
+    case ControlKind::groupBox: {
+      auto* box = new QGroupBox(text, this);
+      // A frame only: behind the controls it frames, and clicks go through.
+      box->setAttribute(Qt::WA_TransparentForMouseEvents);
+      box->setFocusPolicy(Qt::NoFocus);
+      box->lower();
+      return box;
+    }
+    case ControlKind::edit: {
+      auto* edit = new QLineEdit(text, this);
+      edit->setReadOnly((control.style & STYLE_READONLY) != 0);
+      edit->setFrame((control.style & STYLE_BORDER) != 0);
+      edit->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+      // Drops and the context menu belong to the dialog.
+      edit->setAcceptDrops(false);
+      edit->setContextMenuPolicy(Qt::NoContextMenu);
+      return edit;
+    }
+    case ControlKind::radioButton: {
+      auto* radio = new QRadioButton(text, this);
+      radio->setAutoExclusive(true);
+      radio->setProperty("groupStart", (control.style & STYLE_GROUP) != 0);
+      connect(radio, &QRadioButton::clicked, this, [this, id] { SendCommand(id); });
+      connect(radio, &QRadioButton::toggled, this, [this] { UpdateRadioFocus(); });
+      return radio;
+    }
+    case ControlKind::staticText: {
+      auto* label = new QLabel(this);
+      label->setTextFormat(Qt::PlainText);
+      label->setText(text);
+      label->setAlignment((control.style & STYLE_CENTER) ? Qt::AlignCenter
+                                                          : Qt::AlignLeft | Qt::AlignTop);
+      if (control.style & (STYLE_SUNKEN | STYLE_BORDER)) {
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        label->setLineWidth(1);
+      }
+      return label;
+    }
+    case ControlKind::staticIcon: {
+      auto* label = new QLabel(this);
+      label->setPixmap(CQtPlatform::AppIcon().pixmap(32, 32));
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      return label;
+    }
+    case ControlKind::blackFrame:
+    case ControlKind::whiteRect: {
+      auto* frame = new CFrameWidget(*m_frames.Find(id), this);
+      frame->setFocusPolicy(Qt::NoFocus);
+      return frame;
+    }
+    case ControlKind::hScrollBar:
+    case ControlKind::vScrollBar: {
+      auto* bar = new QScrollBar(
+          control.kind == ControlKind::hScrollBar ? Qt::Horizontal : Qt::Vertical, this);
+      bar->setRange(0, 0);
+      bar->setPageStep(10);
+      // The thumb follows the mouse while dragged, but the position changes
+      // only when the dialog sets it.
+      bar->setTracking(false);
+      bar->setFocusPolicy(Qt::NoFocus);
+      bar->setContextMenuPolicy(Qt::NoContextMenu);
+      connect(bar, &QScrollBar::actionTriggered, this,
+              [this, bar, id](int action) { OnScrollAction(bar, id, action); });
+      connect(bar, &QScrollBar::sliderReleased, this, [this, bar, id] { OnScrollReleased(bar, id); });
+      return bar;
+    }
+  }
+  return new QWidget(this);
+}
+
+QWidget* CDialogWindow::Control(int id) const {
+  auto it = m_byId.find(id);
+  return it == m_byId.end() ? nullptr : it->second;
+}
+
+// The auto radio buttons behave as one group: Tab reaches the checked button
+// (the first one while none is checked) and the arrow keys move inside.
+void CDialogWindow::UpdateRadioFocus() {
+  QRadioButton* tabTarget = nullptr;
+  std::vector<QRadioButton*> radios;
+  for (QWidget* widget : m_controls)
+    if (auto* radio = qobject_cast<QRadioButton*>(widget)) radios.push_back(radio);
+  if (radios.empty()) return;
+  for (QRadioButton* radio : radios)
+    if (radio->isChecked()) tabTarget = radio;
+  if (!tabTarget) tabTarget = radios.front();
+  for (QRadioButton* radio : radios) radio->setFocusPolicy(radio == tabTarget ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+void CDialogWindow::Send(const CMessage& msg) { m_dialog.OnMessage(msg); }
+
+void CDialogWindow::SendCommand(int id) { Send(CMessage::Command(id)); }
+
+void CDialogWindow::ShowScrollBar(int id, int minPos, int maxPos, int pos) {
+  auto* bar = qobject_cast<QScrollBar*>(Control(id));
+  if (!bar) return;
+  const QSignalBlocker quiet(bar);
+  bar->setRange(std::min(minPos, maxPos), std::max(minPos, maxPos));
+  bar->setValue(pos);
+  bar->setSliderPosition(pos);
+}
+
+// Called after the bar has computed where the action would move it, before
+// it moves: the bar is put back to where the dialog keeps it, the dialog
+// gets the scroll code, and whatever position the dialog sets stays.
+void CDialogWindow::OnScrollAction(QScrollBar* bar, int id, int action) {
+  const int code = ScrollCodeOf(action, bar->isSliderDown());
+  bar->setSliderPosition(bar->value());
+  if (code < 0) return;
+  Send(CMessage::Scroll(bar->orientation() == Qt::Horizontal, static_cast<unsigned>(code),
+                       code == SB_THUMBTRACK ? bar->sliderPosition() : 0, m_dialog.GetScrollBar(id)));
+  bar->setSliderPosition(bar->value());
+}
+
+void CDialogWindow::OnScrollReleased(QScrollBar* bar, int id) {
+  const CMessage msg = CMessage::Scroll(bar->orientation() == Qt::Horizontal, SB_THUMBPOSITION,
+                                       bar->sliderPosition(), m_dialog.GetScrollBar(id));
+  // Until the dialog answers, the bar stands where it stood.
+  bar->setSliderPosition(bar->value());
+  Send(msg);
+  bar->setSliderPosition(bar->value());
+}
+
+void CDialogWindow::reject() { SendCommand(IDCANCEL); }
+
+void CDialogWindow::ShowContextMenu(const QPoint& globalPos) {
+  const auto& entries = m_platform.AboutEntries();
+  if (entries.empty() || &m_dialog != &m_platform.MainWindow()->Dialog()) return;
+  QMenu menu(this);
+  for (const auto& [commandId, text] : entries) {
+    QAction* action = menu.addAction(Text(text));
+    action->setData(commandId);
+  }
+  QAction* chosen = menu.exec(globalPos);
+  if (!chosen) return;
+  // The menu is closed before the command runs, as a system-menu command would.
+  Send(CMessage::SysCommand(chosen->data().toUInt()));
+}
+
+void CDialogWindow::contextMenuEvent(QContextMenuEvent* event) {
+  m_menuKeyPending = false;
+  ShowContextMenu(event->globalPos());
+  event->accept();
+}
+
+void CDialogWindow::keyPressEvent(QKeyEvent* event) {
+  // The Menu key (and Shift+F10) on a control without a menu of its own.
+  // Some window systems also send a context-menu event for the key: the menu
+  // opens once, from whichever arrives, after the key has been handled.
+  if ((event->key() == Qt::Key_Menu && event->modifiers() == Qt::NoModifier) ||
+      (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+    m_menuKeyPending = true;
+    QTimer::singleShot(0, this, [this] {
+      if (!m_menuKeyPending) return;
+      m_menuKeyPending = false;
+      QWidget* focus = focusWidget() ? focusWidget() : this;
+      ShowContextMenu(focus->mapToGlobal(focus->rect().center()));
+    });
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+namespace {
+std::vector<std::string> DroppedPaths(const QMimeData* mime) {
+  std::vector<std::string> paths;
+  if (!mime || !mime->hasUrls()) return paths;
+  for (const QUrl& url : mime->urls())
+    if (url.isLocalFile()) paths.push_back(PathBytes(url.toLocalFile()));
+  return paths;
+}
+}  // namespace
+
+void CDialogWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedPaths(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void CDialogWindow::dragMoveEvent(QDragMoveEvent* event) {
+  if (!DroppedPaths(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void CDialogWindow::dropEvent(QDropEvent* event) {
+  std::vector<std::string> paths = DroppedPaths(event->mimeData());
+  if (paths.empty()) return;
+  event->acceptProposedAction();
+  CDropPackage drop(std::move(paths));
+  Send(CMessage::DropFiles(&drop));
+}
