@@ -1,7 +1,5 @@
 // render: loads a file as the viewer does, sets the view through the window's
 // own handlers, paints, and writes the preview (or thumbnail) frame as PNG.
-#include <png.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -9,6 +7,7 @@
 
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "platform/png/png_file.h"
 
 namespace {
 
@@ -74,29 +73,6 @@ bool ParseOptions(const CliArgs& args, RenderOptions& o) {
   return true;
 }
 
-// 0x00RRGGBB pixels to 8-bit RGB rows, written with libpng's simple API (it
-// removes the file again when writing fails).
-bool WritePng(const std::string& path, const CPixelBuffer& frame) {
-  std::vector<png_byte> rgb(static_cast<std::size_t>(frame.width) * frame.height * 3);
-  std::size_t o = 0;
-  for (std::uint32_t p : frame.pixels) {
-    rgb[o++] = static_cast<png_byte>(p >> 16);
-    rgb[o++] = static_cast<png_byte>(p >> 8);
-    rgb[o++] = static_cast<png_byte>(p);
-  }
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(frame.width);
-  image.height = static_cast<png_uint_32>(frame.height);
-  image.format = PNG_FORMAT_RGB;
-  if (!png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr)) {
-    std::fprintf(stderr, "nadelwerk-cli: %s: %s\n", path.c_str(), image.message);
-    png_image_free(&image);
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 int RunRender(const CliArgs& args) {
@@ -125,5 +101,13 @@ int RunRender(const CliArgs& args) {
     dlg.OnHScroll(SB_THUMBPOSITION, static_cast<unsigned>(o.scrollH), dlg.m_pHScrollBar);
     dlg.OnVScroll(SB_THUMBPOSITION, static_cast<unsigned>(o.scrollV), dlg.m_pVScrollBar);
   }
-  return WritePng(o.output, session.platform.ControlPixels(frameId)) ? 0 : kExitFileError;
+  // Through the safe path of the writers: an existing picture is replaced
+  // only by a complete new one.
+  try {
+    WritePngFile(session.files, o.output, session.platform.ControlPixels(frameId));
+  } catch (const CFileException& e) {
+    ReportFileError(session.platform, e);
+    return kExitFileError;
+  }
+  return 0;
 }

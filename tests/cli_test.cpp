@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "framework/version.h"
 #include "tests/cli_runner.h"
 #include "tests/test_support.h"
 
@@ -46,7 +47,7 @@ TEST(CliTest, ErrorsGiveTheirExitCodes) {
   EXPECT_EQ(RunCli("info").status, 2);
   EXPECT_EQ(RunCli("dump").status, 2);
   EXPECT_EQ(RunCli("--help").status, 0);
-  EXPECT_EQ(RunCli("--version").out, "nadelwerk-cli 1.3.0\n");
+  EXPECT_EQ(RunCli("--version").out, std::string("nadelwerk-cli ") + kAppVersion + "\n");
   EXPECT_EQ(RunCli("info " + (dir.path() / "fehlt.dst").string()).status, 1);
   EXPECT_EQ(RunCli("info " + dir.Write("notiz.txt", {1, 2, 3})).status, 1);
   // A bad file among good ones still prints the good ones and fails.

@@ -25,6 +25,7 @@
 #include <memory>
 
 #include "app/dialog_templates.h"
+#include "framework/version.h"
 #include "app/file_loading.h"
 #include "platform/qt/file_filter.h"
 #include "platform/qt/frame_widget.h"
@@ -561,7 +562,7 @@ TEST_F(WindowTest, ContextMenuOpensTheAboutBox) {
           icon |= !label->pixmap().isNull();
         }
       EXPECT_TRUE(icon);
-      EXPECT_TRUE(texts.contains("Nadelwerk Version 1.3.0"));
+      EXPECT_TRUE(texts.contains("Nadelwerk Version " NADELWERK_VERSION));
       EXPECT_EQ(texts.size(), 6);  // the icon, the version and four lines
       qobject_cast<QPushButton*>(about->Control(IDOK))->click();
       ++*aboutSeen;

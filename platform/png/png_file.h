@@ -1,0 +1,26 @@
+// Frames and pictures as PNG files, through libpng.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "framework/platform.h"
+
+// The top byte of a pixel that nothing was drawn on, in a picture with a
+// transparent background (the frames' own pixels keep it 0).
+constexpr std::uint32_t kTransparentPixel = 0xFF000000u;
+
+struct PngOptions {
+  // 8-bit RGBA, kTransparentPixel pixels transparent; otherwise 8-bit RGB.
+  bool alpha = false;
+  // zlib level 0..9; pictures to look at rather than to archive want a fast one.
+  int compression = 6;
+};
+
+// The PNG file of pixels (0x00RRGGBB); empty when libpng fails.
+std::vector<std::uint8_t> EncodePng(const CPixelBuffer& pixels, const PngOptions& options = {});
+
+// Encodes pixels and writes the file through files (a temporary file renamed
+// over path only when complete). Throws CFileException when writing fails.
+void WritePngFile(IFileSystem& files, const std::string& path, const CPixelBuffer& pixels,
+                  const PngOptions& options = {});
