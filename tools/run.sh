@@ -8,4 +8,4 @@ build/tools/make-examples build/examples
 # Started in the examples folder, so that "&Auswahl" opens there; nothing is
 # loaded until a file is chosen or dropped on the window.
 cd build/examples
-exec ../app/qt/nadelwerk
+exec ../platform/qt/nadelwerk

@@ -27,30 +27,36 @@ void CHeadlessPlatform::RepaintNow(int id) {
   m_frames.RepaintDialog([this] { m_dialog->OnMessage(CMessage::Paint()); });
 }
 
-void CHeadlessPlatform::NoticeBox(const std::string& text) {
-  notices.push_back(text);
+namespace {
+
+// The scripted answer to a file dialog, recording what was asked; an empty
+// script answers with a cancel.
+template <typename Reply, typename Request>
+Reply NextAnswer(std::deque<Reply>& answers, std::vector<Request>& requests, const Request& request) {
+  requests.push_back(request);
+  if (answers.empty()) return {};
+  Reply answer = answers.front();
+  answers.pop_front();
+  return answer;
+}
+
+}  // namespace
+
+void CHeadlessPlatform::Box(std::vector<std::string>& log, const std::string& text) {
+  log.push_back(text);
   if (echoBoxes) std::fprintf(stderr, "%s\n", text.c_str());
 }
 
-void CHeadlessPlatform::PlainMessageBox(const std::string& text) {
-  messages.push_back(text);
-  if (echoBoxes) std::fprintf(stderr, "%s\n", text.c_str());
-}
+void CHeadlessPlatform::NoticeBox(const std::string& text) { Box(notices, text); }
+
+void CHeadlessPlatform::PlainMessageBox(const std::string& text) { Box(messages, text); }
 
 OpenFileResult CHeadlessPlatform::OpenFileDialog(const OpenFileRequest& request) {
-  openRequests.push_back(request);
-  if (openAnswers.empty()) return {};
-  OpenFileResult answer = openAnswers.front();
-  openAnswers.pop_front();
-  return answer;
+  return NextAnswer(openAnswers, openRequests, request);
 }
 
 SaveFileResult CHeadlessPlatform::SaveFileDialog(const SaveFileRequest& request) {
-  saveRequests.push_back(request);
-  if (saveAnswers.empty()) return {};
-  SaveFileResult answer = saveAnswers.front();
-  saveAnswers.pop_front();
-  return answer;
+  return NextAnswer(saveAnswers, saveRequests, request);
 }
 
 CPixelBuffer& CHeadlessPlatform::ControlPixels(int id) {

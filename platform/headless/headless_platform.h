@@ -60,6 +60,8 @@ class CHeadlessPlatform : public IPlatform {
   int endResult = 0;  // result given to EndDialog of the main dialog
 
  private:
+  void Box(std::vector<std::string>& log, const std::string& text);
+
   CDialog* m_dialog = nullptr;
   std::map<int, std::string> m_texts;
   CFrameSurfaces m_frames;
