@@ -1,6 +1,7 @@
 // nadelwerk-thumbnailer as file managers' thumbnail services run it: the
 // entry installed into a temporary prefix, its Exec line with the host's
 // substitutions (%s, %u or %i, %o), on generated designs of every format.
+#include <fcntl.h>
 #include <png.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -359,12 +360,20 @@ TEST_F(ThumbnailerTest, EveryFormatAtBothSizesInItsBlockColours) {
   }
 }
 
-TEST_F(ThumbnailerTest, HostsPrecreatedOutputIsReplacedByThePicture) {
+TEST_F(ThumbnailerTest, HostsReadThePictureThroughTheOutputTheyCreated) {
+  // A host creates OUTPUT, keeps it open and reads the picture back through
+  // that descriptor.
   const std::string input = dir.Write("a.sew", SewFile(ThreeBlocks(false, true)));
   const std::string output = dir.Write("tumbler-XYZ.png", {});
+  const int held = open(output.c_str(), O_RDONLY);
+  ASSERT_GE(held, 0);
   ASSERT_EQ(Thumbnail(input, output).status, 0);
-  Picture p;
-  EXPECT_TRUE(ReadPicture(output, p));
+  Bytes seen(1 << 16);
+  const ssize_t got = read(held, seen.data(), seen.size());
+  close(held);
+  ASSERT_GT(got, 8);
+  seen.resize(static_cast<std::size_t>(got));
+  EXPECT_EQ(seen, ReadFileBytes(output));
   // Only the picture: no temporary file stays beside it.
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
 }

@@ -1,4 +1,9 @@
 // Loading, drawing and writing one thumbnail.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <memory>
 
 #include "platform/headless/headless_viewer.h"
@@ -48,6 +53,36 @@ class CLimitedFiles : public IFileSystem {
   bool m_refused = false;
 };
 
+// Thumbnail hosts create OUTPUT themselves and read the picture back
+// through the descriptor they keep open, so a file renamed into its place
+// would go unseen: an existing OUTPUT is overwritten in place. A new one
+// goes through the files' safe path, so that it appears complete or not at
+// all. Either way OUTPUT is touched only once the whole PNG is in memory.
+void WritePicture(IFileSystem& files, const std::string& output, const std::vector<std::uint8_t>& png) {
+  const int fd = ::open(output.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0 && errno == ENOENT) return files.WriteWholeFile(output, png.data(), png.size());
+  auto fail = [&](int err) {
+    if (fd >= 0) ::close(fd);
+    throw CFileException{FileCauseFromErrno(err), output};
+  };
+  if (fd < 0) fail(errno);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) fail(errno);
+  if (!S_ISREG(st.st_mode)) fail(EACCES);
+  if (::ftruncate(fd, 0) != 0) fail(errno);
+  for (std::size_t done = 0; done < png.size();) {
+    const ssize_t put = ::write(fd, png.data() + done, png.size() - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) {
+      const int err = put < 0 ? errno : ENOSPC;
+      (void)::ftruncate(fd, 0);  // no half picture
+      fail(err);
+    }
+    done += static_cast<std::size_t>(put);
+  }
+  if (::close(fd) != 0) throw CFileException{FileCauseFromErrno(errno), output};
+}
+
 }  // namespace
 
 bool MakeThumbnail(const std::string& path, const std::string& output, int size,
@@ -80,8 +115,13 @@ bool MakeThumbnail(const std::string& path, const std::string& output, int size,
     reason = "the design has no stitches";
     return false;
   }
+  const std::vector<std::uint8_t> png = EncodePng(picture, {.alpha = true});
+  if (png.empty()) {
+    reason = "the picture could not be encoded";
+    return false;
+  }
   try {
-    WritePngFile(files, output, picture, {.alpha = true});
+    WritePicture(files, output, png);
   } catch (const CFileException& e) {
     reason = FileErrorMessage(e);
     return false;
