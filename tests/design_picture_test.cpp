@@ -65,14 +65,6 @@ TEST_F(DesignPictureTest, LargerSideFillsTheSizeAndThePenStaysInside) {
   }
 }
 
-TEST_F(DesignPictureTest, TallDesignsKeepTheirAspect) {
-  LoadDesign({{0, 300, KIND_STITCH}, {100, 300, KIND_STITCH}}, FORMAT_BROTHER);
-  ASSERT_TRUE(Draw(128));
-  const int pen = DesignPicturePenWidth(128);
-  EXPECT_EQ(picture.height, 128);
-  EXPECT_EQ(picture.width, (2 * 100 * (128 - pen) + 300) / 600 + pen);
-}
-
 TEST_F(DesignPictureTest, MovesPlaceTheNeedleWithoutDrawing) {
   // Two sewn pieces on one line with a move between them, and a last move
   // far down that must not make the picture taller.
