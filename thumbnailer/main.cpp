@@ -6,6 +6,7 @@
 // OUTPUT holds the picture.
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -33,9 +34,9 @@ void LimitResources() {
   auto lower = [](int resource, rlim_t soft, rlim_t hard) {
     rlimit now{};
     if (getrlimit(resource, &now) != 0) return;
-    if (now.rlim_cur == RLIM_INFINITY || now.rlim_cur > soft) now.rlim_cur = soft;
-    if (now.rlim_max == RLIM_INFINITY || now.rlim_max > hard) now.rlim_max = hard;
-    if (now.rlim_cur > now.rlim_max) now.rlim_cur = now.rlim_max;
+    // Only ever lowered: a host's tighter limit stays.
+    now.rlim_max = std::min(now.rlim_max, hard);
+    now.rlim_cur = std::min({now.rlim_cur, soft, now.rlim_max});
     setrlimit(resource, &now);
   };
 #if !NADELWERK_SANITIZED
