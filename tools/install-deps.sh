@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libgl-dev libpng-dev
   clang libclang-rt-14-dev
   shared-mime-info desktop-file-utils
+  tumbler dbus libglib2.0-bin
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# A real thumbnail service runs the installed thumbnailer: tumblerd on a
+# private session bus, with the install prefix as its only data folder and a
+# temporary cache, is asked over D-Bus for the thumbnails of a PES and a DST
+# file and must store them where every file manager looks for them.
+#
+#   tumbler_test.sh CMAKE BUILD_DIR MAKE_EXAMPLES
+# Exits 77 (skipped) when tumbler, dbus-run-session or gdbus is missing.
+set -euo pipefail
+
+if [ "${1:-}" = --on-bus ]; then
+  shift
+  designs=$1
+  "$TUMBLERD" &
+  tumbler=$!
+  trap 'kill $tumbler 2>/dev/null || true' EXIT
+  name=org.freedesktop.thumbnails.Thumbnailer1
+  for _ in $(seq 100); do
+    gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+      --method org.freedesktop.DBus.NameHasOwner "$name" 2>/dev/null | grep -q true && break
+    sleep 0.1
+  done
+  pes_uri="file://$designs/blume.pes"
+  dst_uri="file://$designs/stern.dst"
+  gdbus call --session --dest "$name" --object-path /org/freedesktop/thumbnails/Thumbnailer1 \
+    --method "$name.Queue" "['$pes_uri', '$dst_uri']" "['application/x-pes', 'application/x-dst']" \
+    normal default 0 >/dev/null
+  status=0
+  for uri in "$pes_uri" "$dst_uri"; do
+    thumb="$XDG_CACHE_HOME/thumbnails/normal/$(printf %s "$uri" | md5sum | cut -d' ' -f1).png"
+    for _ in $(seq 300); do
+      [ -s "$thumb" ] && break
+      sleep 0.1
+    done
+    if [ ! -s "$thumb" ]; then
+      echo "no thumbnail for $uri at $thumb"
+      status=1
+      continue
+    fi
+    # A PNG of at most 128 pixels a side, the larger one exactly 128, with
+    # the service's own record of the file it shows.
+    read -r width height < <(od -An -tu1 -j16 -N8 "$thumb" |
+      awk '{print $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8}')
+    if [ "$(head -c 8 "$thumb" | od -An -tx1 | tr -d ' \n')" != 89504e470d0a1a0a ] ||
+       [ "$width" -gt 128 ] || [ "$height" -gt 128 ] ||
+       { [ "$width" -ne 128 ] && [ "$height" -ne 128 ]; } ||
+       ! grep -aq "Thumb::URI" "$thumb"; then
+      echo "bad thumbnail for $uri: ${width}x$height"
+      status=1
+      continue
+    fi
+    echo "thumbnail for $uri: ${width}x$height"
+  done
+  exit $status
+fi
+
+cmake=$1 build=$2 make_examples=$3
+TUMBLERD=$(ls /usr/lib/*/tumbler-1/tumblerd 2>/dev/null | head -n1 || true)
+if [ -z "$TUMBLERD" ] || ! command -v dbus-run-session >/dev/null || ! command -v gdbus >/dev/null; then
+  echo "tumbler, dbus-run-session or gdbus missing (tools/install-deps.sh installs them)"
+  exit 77
+fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+if ! "$cmake" --install "$build" --prefix "$work/prefix" >"$work/install.log" 2>&1; then
+  cat "$work/install.log"
+  exit 1
+fi
+"$make_examples" "$work/designs"
+
+# The prefix's data first, then the system's own (the service needs its
+# MIME database to recognise the PNG it reads back); our own cache and
+# settings, so that nothing of this machine's user decides what is found or
+# where it goes.
+export TUMBLERD
+export XDG_DATA_DIRS="$work/prefix/share:/usr/share" XDG_DATA_HOME="$work/data"
+export XDG_CACHE_HOME="$work/cache" XDG_CONFIG_HOME="$work/config"
+export PATH="$work/prefix/bin:$PATH"
+dbus-run-session -- "$0" --on-bus "$work/designs" </dev/null

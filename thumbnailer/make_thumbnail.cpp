@@ -1,0 +1,130 @@
+// Loading, drawing and writing one thumbnail.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+
+#include "platform/headless/headless_viewer.h"
+#include "platform/png/png_file.h"
+#include "render/design_picture.h"
+#include "thumbnailer/thumbnailer.h"
+
+namespace {
+
+// A file longer than the limit is refused when the load asks for its
+// length, before a byte is read or a buffer is grown for it.
+class CLimitedInputFile : public CInputFile {
+ public:
+  CLimitedInputFile(std::unique_ptr<CInputFile> file, std::uint64_t limit, bool& refused)
+      : m_file(std::move(file)), m_limit(limit), m_refused(refused) {}
+  std::uint64_t GetLength() override {
+    const std::uint64_t length = m_file->GetLength();
+    if (length > m_limit) {
+      m_refused = true;
+      throw CFileException{FileCause::genericException, {}};
+    }
+    return length;
+  }
+  std::size_t Read(void* buffer, std::size_t n) override { return m_file->Read(buffer, n); }
+  void Close() override { m_file->Close(); }
+
+ private:
+  std::unique_ptr<CInputFile> m_file;
+  std::uint64_t m_limit;
+  bool& m_refused;
+};
+
+class CLimitedFiles : public IFileSystem {
+ public:
+  CLimitedFiles(IFileSystem& files, std::uint64_t limit) : m_files(files), m_limit(limit) {}
+  std::unique_ptr<CInputFile> OpenForRead(const std::string& path) override {
+    return std::make_unique<CLimitedInputFile>(m_files.OpenForRead(path), m_limit, m_refused);
+  }
+  void WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size) override {
+    m_files.WriteWholeFile(path, data, size);
+  }
+  bool Refused() const { return m_refused; }
+
+ private:
+  IFileSystem& m_files;
+  std::uint64_t m_limit;
+  bool m_refused = false;
+};
+
+// Thumbnail hosts create OUTPUT themselves and read the picture back
+// through the descriptor they keep open, so a file renamed into its place
+// would go unseen: an existing OUTPUT is overwritten in place. A new one
+// goes through the files' safe path, so that it appears complete or not at
+// all. Either way OUTPUT is touched only once the whole PNG is in memory.
+void WritePicture(IFileSystem& files, const std::string& output, const std::vector<std::uint8_t>& png) {
+  const int fd = ::open(output.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0 && errno == ENOENT) return files.WriteWholeFile(output, png.data(), png.size());
+  auto fail = [&](int err) {
+    if (fd >= 0) ::close(fd);
+    throw CFileException{FileCauseFromErrno(err), output};
+  };
+  if (fd < 0) fail(errno);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) fail(errno);
+  if (!S_ISREG(st.st_mode)) fail(EACCES);
+  if (::ftruncate(fd, 0) != 0) fail(errno);
+  for (std::size_t done = 0; done < png.size();) {
+    const ssize_t put = ::write(fd, png.data() + done, png.size() - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) {
+      const int err = put < 0 ? errno : ENOSPC;
+      (void)::ftruncate(fd, 0);  // no half picture
+      fail(err);
+    }
+    done += static_cast<std::size_t>(put);
+  }
+  if (::close(fd) != 0) throw CFileException{FileCauseFromErrno(errno), output};
+}
+
+}  // namespace
+
+bool MakeThumbnail(const std::string& path, const std::string& output, int size,
+                   std::string& reason) {
+  // No painting of the window's frames, no boxes on stderr: the file-error
+  // report and the multi-part notice are only recorded.
+  CHeadlessViewer viewer({.disk = true, .paint = false, .echoBoxes = false});
+  CLimitedFiles files(viewer.files, kMaxInputBytes);
+  viewer.platform.files = &files;
+
+  switch (viewer.Load(path)) {
+    case LoadOutcome::loaded:
+      break;
+    case LoadOutcome::noReader:
+      reason = "not a design file (no reader for its extension)";
+      return false;
+    case LoadOutcome::fileError:
+      if (files.Refused())
+        reason = "larger than " + std::to_string(kMaxInputBytes >> 20) + " MiB, not read";
+      else
+        reason = viewer.platform.notices.empty() ? "cannot be read" : viewer.platform.notices.back();
+      return false;
+    default:
+      reason = "no file given";
+      return false;
+  }
+
+  CPixelBuffer picture;
+  if (!DrawDesignPicture(viewer.dlg, size, kTransparentPixel, picture)) {
+    reason = "the design has no stitches";
+    return false;
+  }
+  const std::vector<std::uint8_t> png = EncodePng(picture, {.alpha = true});
+  if (png.empty()) {
+    reason = "the picture could not be encoded";
+    return false;
+  }
+  try {
+    WritePicture(files, output, png);
+  } catch (const CFileException& e) {
+    reason = FileErrorMessage(e);
+    return false;
+  }
+  return true;
+}
