@@ -1,6 +1,9 @@
 #include "app/dialog_templates.h"
 
+#include <cstdint>
+
 #include "app/resource.h"
+#include "design/info_text.h"
 #include "framework/version.h"
 #include "framework/win_types.h"
 
@@ -64,4 +67,25 @@ const DialogTemplate& AboutDialogTemplate() { return kAboutDialog; }
 std::string LoadResourceString(int id) {
   if (id == IDS_ABOUTBOX) return "Inf&o \xC3\xBC" "ber Nadelwerk...";
   return {};
+}
+
+std::vector<std::string> WidestControlTexts(int id) {
+  // A size spans at most the 16-bit coordinate range; counts are given seven
+  // digits, more than any design a machine takes.
+  constexpr std::int32_t kLargestSize = 65535;
+  constexpr int kLargestCount = 9999999;
+  switch (id) {
+    case IDC_INFO_FORMAT:  // the readers' format and version names
+      return {"PE-DESIGN 5.0", "JANOME-SEW", "PFAFF-PCS", "TAJIMA", "unbekannt"};
+    case IDC_INFO_COLORS:
+      return {ColorsText(kLargestCount), PesColorsText(kLargestCount), PartsText(kLargestCount)};
+    case IDC_INFO_WIDTH:
+      return {WidthText(kLargestSize), UnknownWidthText()};
+    case IDC_INFO_HEIGHT:
+      return {HeightText(kLargestSize), UnknownHeightText()};
+    case IDC_INFO_STITCHES:
+      return {StitchesText(kLargestCount)};
+    default:
+      return {};
+  }
 }

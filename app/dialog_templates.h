@@ -2,6 +2,7 @@
 // string table, as data.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "framework/dialog_template.h"
 
@@ -10,3 +11,8 @@ const DialogTemplate& AboutDialogTemplate();
 
 // String resources by id (101: the about entry); empty when there is none.
 std::string LoadResourceString(int id);
+
+// The widest texts the program writes into a control of the main dialog, for
+// a window that sizes its information fields in the font it really has;
+// empty for controls whose text is fixed or of any length.
+std::vector<std::string> WidestControlTexts(int id);

@@ -15,13 +15,20 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QUrl>
+#include <QWheelEvent>
 #include <algorithm>
+#include <cstdlib>
 
+#include "app/resource.h"
+#include "platform/qt/field_widths.h"
 #include "platform/qt/frame_widget.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/qt_text.h"
 
 namespace {
+
+// One notch of a mouse wheel, in the eighths of a degree that Qt counts.
+constexpr int kWheelStep = 120;
 
 // The dialog font, or the nearest sans-serif face this system has.
 QFont DialogFont(const DialogTemplate& layout) {
@@ -107,6 +114,10 @@ void CDialogWindow::Build() {
       previousTabStop = widget;
     }
   }
+  WidenFieldsToTheirTexts(m_controls, m_baseX / 2);
+  for (QWidget* widget : m_controls)
+    if (qobject_cast<QScrollBar*>(widget)) widget->installEventFilter(this);
+  if (QWidget* preview = Control(IDC_PREVIEW)) preview->installEventFilter(this);
   UpdateRadioFocus();
   for (QWidget* widget : m_controls)
     if (widget->focusPolicy() & Qt::TabFocus) {
@@ -238,18 +249,62 @@ void CDialogWindow::OnScrollAction(QScrollBar* bar, int id, int action) {
   const int code = ScrollCodeOf(action, bar->isSliderDown());
   bar->setSliderPosition(bar->value());
   if (code < 0) return;
-  Send(CMessage::Scroll(bar->orientation() == Qt::Horizontal, static_cast<unsigned>(code),
-                       code == SB_THUMBTRACK ? bar->sliderPosition() : 0, m_dialog.GetScrollBar(id)));
-  bar->setSliderPosition(bar->value());
+  SendScroll(bar, id, static_cast<unsigned>(code), code == SB_THUMBTRACK ? bar->sliderPosition() : 0);
 }
 
 void CDialogWindow::OnScrollReleased(QScrollBar* bar, int id) {
-  const CMessage msg = CMessage::Scroll(bar->orientation() == Qt::Horizontal, SB_THUMBPOSITION,
-                                       bar->sliderPosition(), m_dialog.GetScrollBar(id));
+  const int pos = bar->sliderPosition();
   // Until the dialog answers, the bar stands where it stood.
   bar->setSliderPosition(bar->value());
-  Send(msg);
+  SendScroll(bar, id, SB_THUMBPOSITION, pos);
+}
+
+void CDialogWindow::SendScroll(QScrollBar* bar, int id, unsigned code, int pos) {
+  Send(CMessage::Scroll(bar->orientation() == Qt::Horizontal, code, pos, m_dialog.GetScrollBar(id)));
   bar->setSliderPosition(bar->value());
+}
+
+QScrollBar* CDialogWindow::ScrollBar(bool horizontal, int* id) const {
+  const Qt::Orientation wanted = horizontal ? Qt::Horizontal : Qt::Vertical;
+  for (QWidget* widget : m_controls)
+    if (auto* bar = qobject_cast<QScrollBar*>(widget); bar && bar->orientation() == wanted) {
+      *id = bar->property("controlId").toInt();
+      return bar;
+    }
+  return nullptr;
+}
+
+bool CDialogWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::Wheel) return QDialog::eventFilter(watched, event);
+  OnWheel(static_cast<QWidget*>(watched), *static_cast<QWheelEvent*>(event));
+  event->accept();
+  return true;
+}
+
+// One wheel step is one click on an arrow of a bar: the bar under the mouse,
+// or over the preview the vertical one. Shift, and a wheel turned sideways,
+// take the horizontal bar.
+void CDialogWindow::OnWheel(QWidget* over, const QWheelEvent& event) {
+  const QPoint turn = event.angleDelta();
+  const bool shift = (event.modifiers() & Qt::ShiftModifier) != 0;
+  const bool sideways = turn.y() == 0;
+  const auto* overBar = qobject_cast<QScrollBar*>(over);
+  const bool horizontal = shift || sideways || (overBar && overBar->orientation() == Qt::Horizontal);
+  const int units = turn.y() != 0 ? turn.y() : turn.x();
+  int id = 0;
+  QScrollBar* bar = ScrollBar(horizontal, &id);
+  if (!bar || units == 0) return;
+
+  int& rest = m_wheelRest[horizontal ? 1 : 0];
+  if ((rest < 0) != (units < 0)) rest = 0;  // turned back: the part step is dropped
+  const long long turned = static_cast<long long>(rest) + units;
+  const long long steps = turned / kWheelStep;
+  rest = static_cast<int>(turned % kWheelStep);
+  // Every step moves the box by at least one position: more steps than the
+  // range has positions cannot move it further.
+  const long long limit = std::max(1, bar->maximum() - bar->minimum());
+  for (long long i = 0; i < std::min(std::llabs(steps), limit); ++i)
+    SendScroll(bar, id, steps > 0 ? SB_LINEUP : SB_LINEDOWN, 0);
 }
 
 void CDialogWindow::reject() { SendCommand(IDCANCEL); }

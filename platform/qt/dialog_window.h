@@ -1,6 +1,6 @@
 // One dialog window, built from its dialog's template. Every click, scroll
-// action, drop and close request becomes a CMessage for the dialog's
-// OnMessage.
+// action, wheel step, drop and close request becomes a CMessage for the
+// dialog's OnMessage.
 #pragma once
 #include <QDialog>
 #include <map>
@@ -11,6 +11,7 @@
 
 class CQtPlatform;
 class QScrollBar;
+class QWheelEvent;
 
 class CDialogWindow : public QDialog {
   Q_OBJECT
@@ -40,6 +41,8 @@ class CDialogWindow : public QDialog {
   void reject() override;
 
  protected:
+  // Wheel turns over the preview and the scroll bars.
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -53,6 +56,10 @@ class CDialogWindow : public QDialog {
   void SendCommand(int id);
   void OnScrollAction(QScrollBar* bar, int id, int action);
   void OnScrollReleased(QScrollBar* bar, int id);
+  void SendScroll(QScrollBar* bar, int id, unsigned code, int pos);
+  void OnWheel(QWidget* over, const QWheelEvent& event);
+  // The dialog's scroll bar of that direction and its id; nullptr when none.
+  QScrollBar* ScrollBar(bool horizontal, int* id) const;
   void UpdateRadioFocus();
 
   CQtPlatform& m_platform;
@@ -61,6 +68,9 @@ class CDialogWindow : public QDialog {
   bool m_menuKeyPending = false;
   int m_baseX = kDialogBaseUnitX;
   int m_baseY = kDialogBaseUnitY;
+  // Wheel turns short of one step (120 eighths of a degree), per direction
+  // (0 vertical, 1 horizontal), as fine-grained wheels and touch pads send.
+  int m_wheelRest[2] = {0, 0};
   std::vector<QWidget*> m_controls;
   std::map<int, QWidget*> m_byId;
   CFrameSurfaces m_frames;

@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QString::fromUtf8(kAppVersion));
   QApplication::setDesktopFileName(QStringLiteral("nadelwerk"));
   QApplication::setWindowIcon(CQtPlatform::AppIcon());
+  CQtPlatform::InstallGermanTranslations();
 
   CQtPlatform platform;
   AfxSetPlatform(&platform);

@@ -4,11 +4,15 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QCoreApplication>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QTimer>
+#include <QTranslator>
 #include <algorithm>
 
 #include "framework/version.h"
@@ -30,6 +34,19 @@ QIcon CQtPlatform::AppIcon() {
     return QIcon(QStringLiteral(":/nadelwerk/nadelwerk.png"));
   }();
   return icon;
+}
+
+bool CQtPlatform::InstallGermanTranslations() {
+  // German whatever the user's locale says: every text of the program is.
+  const QLocale german(QLocale::German, QLocale::Germany);
+  QLocale::setDefault(german);
+  auto* translator = new QTranslator(QCoreApplication::instance());
+  if (!translator->load(german, QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    delete translator;
+    return false;
+  }
+  return QCoreApplication::installTranslator(translator);
 }
 
 CDialogWindow* CQtPlatform::Create(CDialog& dialog) {

@@ -30,6 +30,10 @@ class CQtPlatform : public IPlatform {
   }
 
   static QIcon AppIcon();
+  // Qt's own texts (the file dialogs, the overwrite question, the standard
+  // buttons) in German, as the rest of the program; false when this system
+  // has no German catalogue for them, and they stay English.
+  static bool InstallGermanTranslations();
 
   // ---- IPlatform ----
   void SetControlText(int id, const std::string& text) override;
