@@ -22,7 +22,8 @@ int TextRoom(const QLineEdit* edit) {
   QStyleOptionFrame option;
   option.initFrom(edit);
   option.rect = edit->rect();
-  option.lineWidth = edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit) : 0;
+  if (edit->hasFrame())
+    option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
   option.state |= QStyle::State_Sunken;
   if (edit->isReadOnly()) option.state |= QStyle::State_ReadOnly;
   const QRect contents = edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);

@@ -19,7 +19,9 @@
 
 namespace {
 
-bool IsInfoField(int id) { return std::find(std::begin(kInfoFieldIds), std::end(kInfoFieldIds), id) != std::end(kInfoFieldIds); }
+bool IsInfoField(int id) {
+  return std::find(std::begin(kInfoFieldIds), std::end(kInfoFieldIds), id) != std::end(kInfoFieldIds);
+}
 
 // The line a line edit writes its text on: the style's contents rectangle
 // less the text margins and the two pixels Qt keeps free at each side. The
@@ -174,7 +176,8 @@ TEST_F(WindowTest, InformationFieldsShowTheirWidestTextsWhole) {
   EXPECT_LT(previous->geometry().right(), thumbnail->x());
   QWidget* box = nullptr;
   for (QWidget* w : window->Controls())
-    if (auto* group = qobject_cast<QGroupBox*>(w); group && group->title() == " Designinformationen ") box = w;
+    if (auto* group = qobject_cast<QGroupBox*>(w); group && group->title() == " Designinformationen ")
+      box = w;
   ASSERT_TRUE(box);
   EXPECT_TRUE(box->geometry().contains(thumbnail->geometry()));
   EXPECT_TRUE(box->geometry().contains(previous->geometry()));
