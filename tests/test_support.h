@@ -66,7 +66,7 @@ struct Record {
 void PrintTo(const Record& r, std::ostream* os);
 
 // The headless viewer, initialised as at start-up, on this machine's files.
-class ViewerTest : public ::testing::Test {
+class ViewerTest : public ::testing::Test, protected CHeadlessViewer {
  protected:
   // Loads bytes through the load sequence as a file whose extension selects
   // the given reader.
@@ -74,13 +74,8 @@ class ViewerTest : public ::testing::Test {
   // A loaded design built with the reader operations from absolute positions:
   // KIND_COLOR records become colour changes, KIND_MOVE moves, the rest stitches.
   void LoadDesign(std::initializer_list<Record> records, int format);
-  std::string Info(int id) { return platform.GetControlText(id); }
   // Records from 0 up to and including the end record.
   std::vector<Record> Records() const;
-
-  CHeadlessViewer viewer;
-  CHeadlessPlatform& platform = viewer.platform;
-  CViewerDlg& dlg = viewer.dlg;
 };
 
 class TempDir {
