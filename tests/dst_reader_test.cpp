@@ -171,22 +171,3 @@ TEST_F(DstReaderTest, ShorterSecondFileKeepsTheBufferAndStopsAtItsEnd) {
   EXPECT_EQ(Records(), (std::vector<Record>{{0, 0, KIND_ORIGIN}, {0, 0, KIND_STITCH},
                                             {-1, 0, KIND_STITCH}, {END_MARK, END_MARK, KIND_END}}));
 }
-
-TEST_F(DstReaderTest, CorpusFilesLoadWithConsistentState) {
-  const auto files = CorpusFiles("dst");
-  SKIP_WITHOUT_CORPUS(files);
-  for (const auto& file : files) {
-    const Bytes bytes = ReadFileBytes(file);
-    Load(bytes);
-    const auto records = Records();
-    ASSERT_EQ(records.back().kind, KIND_END) << file;
-    int stitches = 0, colors = 1;
-    for (const Record& r : records) {
-      stitches += r.kind == KIND_STITCH || r.kind == KIND_MOVE;
-      colors += r.kind == KIND_COLOR;
-    }
-    EXPECT_EQ(dlg.m_nStitchCount, stitches - 1) << file;  // record 1 is not counted
-    EXPECT_EQ(dlg.m_nColorCount, colors) << file;
-    EXPECT_GT(dlg.m_nStitchCount, 0) << file;
-  }
-}

@@ -79,8 +79,9 @@ TEST_P(RoundTripTest, CorpusDesignsSurviveBothWriters) {
     ASSERT_EQ(j + 1, dst.size());
     EXPECT_EQ(dst.back().kind, KIND_END);
 
-    // PCS: the same stitch positions relative to the first stitch, within the
-    // rounding to 1/6 mm; designs the writer refuses are left out.
+    // PCS: every stitch and move comes back as what it was, at its position
+    // relative to the first one within the rounding to 1/6 mm; designs the
+    // writer refuses are left out.
     Load(source);
     const Bytes pcs = Save(&CViewerDlg::OnSavePcs, "rt.pcs");
     if (pcs.empty()) continue;
@@ -94,6 +95,7 @@ TEST_P(RoundTripTest, CorpusDesignsSurviveBothWriters) {
       if (!IsColor(back[i])) got.push_back(back[i]);
     ASSERT_EQ(got.size(), want.size());
     for (std::size_t i = 0; i < got.size(); ++i) {
+      ASSERT_EQ(got[i].kind, want[i].kind == KIND_MOVE ? int{KIND_MOVE} : int{KIND_STITCH}) << "stitch " << i;
       ASSERT_LE(std::abs((got[i].x - got[0].x) - (want[i].x - want[0].x)), 2) << "stitch " << i;
       ASSERT_LE(std::abs((got[i].y - got[0].y) - (want[i].y - want[0].y)), 2) << "stitch " << i;
     }
