@@ -37,13 +37,7 @@ Bytes Pcs(unsigned stitchCount, std::initializer_list<PcsRecord> records) {
 class PcsReaderTest : public ViewerTest {
  protected:
   void Load(const Bytes& bytes) { Read(&CViewerDlg::ReadPcs, bytes); }
-  // Records after record 0, without the end record.
-  std::vector<Record> Decoded() {
-    auto r = Records();
-    EXPECT_EQ(r.front(), (Record{0, 0, KIND_ORIGIN}));
-    EXPECT_EQ(r.back(), (Record{END_MARK, END_MARK, KIND_END}));
-    return std::vector<Record>(r.begin() + 1, r.end() - 1);
-  }
+  std::vector<Record> Decoded() { return DecodedAfter(1); }
   void ExpectEmptyDesign(const std::string& what) {
     EXPECT_EQ(Records(), (std::vector<Record>{{0, 0, KIND_ORIGIN}, {END_MARK, END_MARK, KIND_END}}))
         << what;
@@ -77,10 +71,7 @@ TEST_F(PcsReaderTest, PositionsAreRelativeToTheFirstStitchInTruncatedTenths) {
                                             {0, 0, KIND_STITCH},
                                             {1, -1, KIND_STITCH},
                                             {1000, 1000, KIND_STITCH}}));
-  EXPECT_EQ(dlg.m_nMinX, -1);
-  EXPECT_EQ(dlg.m_nMaxX, 1000);
-  EXPECT_EQ(dlg.m_nMinY, -10);
-  EXPECT_EQ(dlg.m_nMaxY, 1000);
+  EXPECT_EQ(BoundsOf(dlg), (Bounds{-1, 1000, -10, 1000}));
   EXPECT_EQ(Info(IDC_INFO_WIDTH), "Breite:  100.1 mm");
   EXPECT_EQ(Info(IDC_INFO_HEIGHT), "H\xC3\xB6he:  101.0 mm");
 
@@ -151,8 +142,7 @@ TEST_F(PcsReaderTest, ColourChangesBeforeTheFirstStitchLieAtTheOrigin) {
                                             {0, 0, KIND_STITCH},
                                             {10, 0, KIND_STITCH}}));
   // Colour changes do not widen the bounds.
-  EXPECT_EQ(dlg.m_nMinX, 0);
-  EXPECT_EQ(dlg.m_nMaxY, 0);
+  EXPECT_EQ(BoundsOf(dlg), (Bounds{0, 10, 0, 0}));
 
   // Without any stitch no origin is taken.
   Load(Pcs(4, {ColorChange(1), ColorChange(2)}));
@@ -183,8 +173,7 @@ TEST_F(PcsReaderTest, ByteEightMakesAColourChangeAMoveOrAStitch) {
   EXPECT_EQ(dlg.m_blockColor[0], 0);
   EXPECT_EQ(dlg.m_nColorCount, 2);
   EXPECT_EQ(dlg.m_nStitchCount, 7);
-  EXPECT_EQ(dlg.m_nMinX, -100);
-  EXPECT_EQ(dlg.m_nMinY, -20);
+  EXPECT_EQ(BoundsOf(dlg), (Bounds{-100, 50, -20, 0}));
   EXPECT_EQ(Info(IDC_INFO_WIDTH), "Breite:  15.0 mm");
   EXPECT_EQ(Info(IDC_INFO_HEIGHT), "H\xC3\xB6he:  2.0 mm");
   EXPECT_EQ(Info(IDC_INFO_STITCHES), "Stiche: 7");
@@ -197,11 +186,8 @@ TEST_F(PcsReaderTest, FileColoursFlagsAndTexts) {
   Load(Pcs(2, {ColorChange(15), Stitch(0, 0), Stitch(-3 * 6 * kUnit, 25 * 6 * kUnit)}));
   for (unsigned i = 0; i < 16; ++i)
     EXPECT_EQ(dlg.m_fileColors[i], RGB(0x10 + i, 0x20 + i, 0x30 + i)) << i;
-  EXPECT_EQ(Info(IDC_INFO_FORMAT), "PFAFF-PCS");
-  EXPECT_EQ(Info(IDC_INFO_COLORS), "Farben:  1");
-  EXPECT_EQ(Info(IDC_INFO_WIDTH), "Breite:  3.0 mm");
-  EXPECT_EQ(Info(IDC_INFO_HEIGHT), "H\xC3\xB6he:  25.0 mm");
-  EXPECT_EQ(Info(IDC_INFO_STITCHES), "Stiche: 2");
+  EXPECT_EQ(InfoTexts(), (std::vector<std::string>{"PFAFF-PCS", "Farben:  1", "Breite:  3.0 mm",
+                                                    "H\xC3\xB6he:  25.0 mm", "Stiche: 2"}));
   EXPECT_EQ(dlg.m_nFormat, 2);
   EXPECT_EQ(dlg.m_bFileColors, TRUE);
   EXPECT_EQ(dlg.m_bJanomeColors, FALSE);

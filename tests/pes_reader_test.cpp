@@ -69,11 +69,9 @@ TEST_F(PesReaderTest, SinglePartDecodesLikeThePecReader) {
   EXPECT_EQ(std::vector<std::uint8_t>(std::begin(dlg.m_thumbnail), std::end(dlg.m_thumbnail)), pecThumbnail);
   EXPECT_EQ(dlg.m_bHasThumbnail, TRUE);
   EXPECT_EQ(std::vector<int>(dlg.m_blockColor, dlg.m_blockColor + 2), (std::vector<int>{12, 40}));
-  EXPECT_EQ(Info(IDC_INFO_FORMAT), "PE-DESIGN 1.0");
-  EXPECT_EQ(Info(IDC_INFO_COLORS), "Farben: 2");  // one blank, unlike PEC
-  EXPECT_EQ(Info(IDC_INFO_WIDTH), "Breite:  51.7 mm");
-  EXPECT_EQ(Info(IDC_INFO_HEIGHT), "H\xC3\xB6he:  7.7 mm");
-  EXPECT_EQ(Info(IDC_INFO_STITCHES), "Stiche: 2");
+  // "Farben:" with one blank, unlike PEC.
+  EXPECT_EQ(InfoTexts(), (std::vector<std::string>{"PE-DESIGN 1.0", "Farben: 2", "Breite:  51.7 mm",
+                                                    "H\xC3\xB6he:  7.7 mm", "Stiche: 2"}));
   EXPECT_EQ(dlg.m_nFormat, 1);
   EXPECT_EQ(dlg.m_nRotation, 0);
   EXPECT_TRUE(platform.notices.empty());
