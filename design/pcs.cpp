@@ -1,9 +1,10 @@
 // Pfaff PCS reader. The layout is in pcs_format.h; of the header the reader
 // takes only the colour table and the number of stitch records. A record
-// whose byte 8 is 0x03 is a colour change, any other value a stitch.
-// Positions are absolute. The first stitch becomes (0, 0); the others are
-// converted to 0.1 mm relative to it, truncating, and Y is turned over.
-// Decoding stops once the header's number of stitches has been decoded.
+// whose byte 8 is 0x03 is a colour change, 0x04 a move, any other value a
+// stitch. Positions are absolute. The first stitch or move becomes (0, 0);
+// the others are converted to 0.1 mm relative to it, truncating, and Y is
+// turned over. Moves count as stitches in the header's number, and decoding
+// stops once that many have been decoded.
 //
 // Unlike the other readers, the decoded records start at index 1.
 #include "app/viewer_dlg.h"
@@ -68,7 +69,10 @@ void CViewerDlg::ReadPcs(int len) {
     }
     x = static_cast<std::int16_t>(Tenths(rawX, originX));
     y = static_cast<std::int16_t>(-Tenths(rawY, originY));
-    AddStitch(x, y);
+    if (p[8] == pcs::kMoveType)
+      AddMove(x, y);
+    else
+      AddStitch(x, y);
     --remaining;
   }
   EndDesign();

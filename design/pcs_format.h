@@ -8,8 +8,9 @@
 //             0..3  X, signed 32-bit in 1/1536 mm: byte 0 the fraction,
 //                   bytes 1..3 whole 1/6 mm
 //             4..7  Y, the same; Y points up
-//             8     the record's type
-//             (a colour change holds the colour index in byte 0)
+//             8     the record's type: 0x03 a colour change (its byte 0
+//                   the colour index), 0x04 a move (a jump, not sewn),
+//                   anything else a stitch (the writer puts 0x00)
 //   then    (written files) 13 zero bytes and the signature
 #pragma once
 #include <cstdint>
@@ -25,6 +26,7 @@ constexpr int kTableEntries = 16;
 // Byte 8 of a record.
 constexpr std::uint8_t kStitchType = 0x00;
 constexpr std::uint8_t kColorChangeType = 0x03;
+constexpr std::uint8_t kMoveType = 0x04;
 
 // Positions count 1/1536 mm: 256 fraction steps to each 1/6 mm.
 constexpr std::int32_t kStepsPerMm = 1536;

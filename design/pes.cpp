@@ -7,7 +7,9 @@
 //   12     number of parts; only versions 2.5 and 3.0 know multi-part designs
 //   S0..   the first PEC section (pec_section.h); the sections of further
 //          parts are found by their "LA:" at least 32 bytes after the
-//          section before them.
+//          section before them. A part's stitch data ends at its end marker
+//          or where the next part's section begins, the last part's at the
+//          end of the file.
 // Everything else in the file is skipped.
 //
 // A multi-part design is shown with its parts stacked top to bottom, each
@@ -99,10 +101,14 @@ void CViewerDlg::ReadPes(int len) {
   BeginDesign(len > 0 ? len / 2 : 0);
   std::int16_t yOffset = 0;
   int partStart = 0;
-  for (std::int64_t s : sections) {
+  for (std::size_t part = 0; part < sections.size(); ++part) {
     ResetBounds();
     const int stitchesBefore = m_nStitchCount;
-    const CPosition end = DecodePecStitches(static_cast<int>(s + pec::kStitchDataOffset), len);
+    // A part's stitch data stops where the next part's section begins, so
+    // that every byte belongs to one part at most.
+    const std::int64_t dataStart = sections[part] + pec::kStitchDataOffset;
+    const std::int64_t dataEnd = part + 1 < sections.size() ? sections[part + 1] : len;
+    const CPosition end = DecodePecStitches(static_cast<int>(dataStart), static_cast<int>(dataEnd));
     if (!multiPart) continue;
     // A part without stitches has only the sentinel bounds: it is neither
     // moved nor given a height, so it does not push the next part away.

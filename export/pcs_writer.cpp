@@ -1,9 +1,10 @@
 // Pfaff PCS writer: the "&Pfaff" button. The layout is in
 // design/pcs_format.h; the writer puts version 0x32, the hoop code, 16
-// colours, the count of stitch records, the records in design order
-// (stitches with type 0x00 and a zero fraction byte, colour changes with the
-// colour index) and the trailer. The design is centred in the smallest square
-// hoop it fits (80 or 115 mm) and rounded to whole 1/6 mm.
+// colours, the count of stitch and move records, the records in design order
+// (stitches with type 0x00, moves with 0x04, both with a zero fraction byte;
+// colour changes with the colour index) and the trailer. The design is
+// centred in the smallest square hoop it fits (80 or 115 mm) and rounded to
+// whole 1/6 mm.
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -132,13 +133,13 @@ std::int64_t BuildPcsBlock(const CViewerDlg& dlg, std::vector<std::uint8_t>& blo
       ++k;
       continue;
     }
-    // PCS has no jumps: a move is a stitch record at its position, and so is
-    // any other record that places the needle.
+    // A move keeps its own type so that the jump is not sewn; the count field
+    // counts it like a stitch, as readers of the format do.
     Reserve(block, pos, pcs::kRecordSize);
     std::uint8_t* r = block.data() + pos;
     PutU32(r, static_cast<std::uint32_t>(CViewerDlg::PcsUnits(baseX + xs[i])));
     PutU32(r + 4, static_cast<std::uint32_t>(CViewerDlg::PcsUnits(baseY - ys[i])));
-    r[8] = pcs::kStitchType;
+    r[8] = kinds[i] == KIND_MOVE ? pcs::kMoveType : pcs::kStitchType;
     pos += pcs::kRecordSize;
     ++stitches;
   }

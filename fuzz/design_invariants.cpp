@@ -18,6 +18,15 @@ bool IsKnownKind(std::uint8_t kind) {
 
 bool IsFlag(BOOL b) { return b == FALSE || b == TRUE; }
 
+// Every decoded record costs the reader at least two bytes of the file: PEC
+// and SEW movements and colour changes two (a PEC colour change cut off after
+// two), SEW moves four, DST records three, PCS records nine. The colour
+// change that closes each part of a multi-part PES is paid for by the part's
+// section header, since sections lie 32 bytes apart at least and a part's
+// stitch data ends where the next section begins. Only records 0 and 1 and
+// the end record stand on no bytes of their own.
+constexpr std::size_t kRecordsWithoutBytes = 3;
+
 // The colour block k must get: the table entry its stored index names, or
 // the fallback colour when the index lies outside the table.
 COLORREF ExpectedBlockColor(const CViewerDlg& dlg, int k) {
@@ -41,7 +50,7 @@ int CheckedBlocks(const CViewerDlg& dlg) {
 
 }  // namespace
 
-std::string FindDesignViolation(const CViewerDlg& dlg, IPlatform& platform) {
+std::string FindDesignViolation(const CViewerDlg& dlg, IPlatform& platform, std::size_t loadedBytes) {
   std::ostringstream out;
   const std::size_t size = dlg.m_arrKind.size();
   if (dlg.m_arrX.size() != size || dlg.m_arrY.size() != size) {
@@ -82,6 +91,11 @@ std::string FindDesignViolation(const CViewerDlg& dlg, IPlatform& platform) {
     return out.str();
   }
   if (end == 0 || dlg.m_arrKind[0] != KIND_ORIGIN) return "record 0 is not the origin";
+  if (end + 1 > loadedBytes / 2 + kRecordsWithoutBytes) {
+    out << loadedBytes << " bytes made " << end + 1 << " records, more than "
+        << loadedBytes / 2 + kRecordsWithoutBytes;
+    return out.str();
+  }
 
   // Record 1 of every reader but PCS is the uncounted stitch at the origin.
   const std::size_t first = format == FORMAT_PCS ? 1 : 2;
@@ -151,8 +165,9 @@ std::string FindDesignViolation(const CViewerDlg& dlg, IPlatform& platform) {
   return {};
 }
 
-void CheckDesignInvariants(const CViewerDlg& dlg, IPlatform& platform, const char* where) {
-  const std::string fault = FindDesignViolation(dlg, platform);
+void CheckDesignInvariants(const CViewerDlg& dlg, IPlatform& platform, std::size_t loadedBytes,
+                           const char* where) {
+  const std::string fault = FindDesignViolation(dlg, platform, loadedBytes);
   if (fault.empty()) return;
   std::fprintf(stderr, "design invariant broken (%s): %s\n", where, fault.c_str());
   std::abort();

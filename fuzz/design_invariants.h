@@ -2,6 +2,7 @@
 // checks of the fuzz targets and of the corpus sweep.
 #pragma once
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,10 +10,12 @@
 #include "framework/platform.h"
 #include "app/viewer_dlg.h"
 
-// Empty when the design state of a finished read holds together; otherwise
-// a description of the first fault found:
+// Empty when the design state of a finished read of loadedBytes bytes holds
+// together; otherwise a description of the first fault found:
 // - the three record arrays have one length, one end record (END_MARK in X
 //   and Y) is reachable from record 0, and the next record index stands on it;
+// - the records up to the end number at most loadedBytes / 2 + 3, so that
+//   no file, however made, costs more memory than its size allows;
 // - only the five kinds occur, record 0 is the origin and no other;
 // - the stitch and colour counts match the records, the bounds and sizes
 //   match the stitch and move records (the stacked multi-part PES design
@@ -21,10 +24,11 @@
 //   shows the stitch count;
 // - every block colour comes from its table when the stored index lies
 //   inside it, and is the fallback colour otherwise.
-std::string FindDesignViolation(const CViewerDlg& dlg, IPlatform& platform);
+std::string FindDesignViolation(const CViewerDlg& dlg, IPlatform& platform, std::size_t loadedBytes);
 
 // Prints the fault with where and aborts, so that a fuzzer keeps the input.
-void CheckDesignInvariants(const CViewerDlg& dlg, IPlatform& platform, const char* where);
+void CheckDesignInvariants(const CViewerDlg& dlg, IPlatform& platform, std::size_t loadedBytes,
+                           const char* where);
 
 // Everything of a loaded design that a user can see or save: records up to
 // the end, counts, bounds, sizes, flags, block colours, the thumbnail and

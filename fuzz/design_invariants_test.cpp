@@ -25,6 +25,9 @@ Bytes SmallDst() {
 class DesignInvariantsTest : public ::testing::Test {
  protected:
   void Load(CHeadlessViewer& viewer) { ASSERT_EQ(viewer.Load(SmallDst(), "klein.dst"), LoadOutcome::loaded); }
+  std::string Fault(CHeadlessViewer& viewer) {
+    return FindDesignViolation(viewer.dlg, viewer.platform, SmallDst().size());
+  }
 };
 
 }  // namespace
@@ -32,12 +35,21 @@ class DesignInvariantsTest : public ::testing::Test {
 TEST_F(DesignInvariantsTest, SoundDesignsPassOverStaleState) {
   CHeadlessViewer v(kMemoryOnly);
   Load(v);
-  EXPECT_EQ(FindDesignViolation(v.dlg, v.platform), "");
+  EXPECT_EQ(Fault(v), "");
   const Bytes whole = SmallDst();
   const Bytes cut(whole.begin(), whole.begin() + 518);  // two stitches
   ASSERT_EQ(v.Load(cut, "kurz.dst"), LoadOutcome::loaded);
-  EXPECT_EQ(FindDesignViolation(v.dlg, v.platform), "");
+  EXPECT_EQ(FindDesignViolation(v.dlg, v.platform, cut.size()), "");
   EXPECT_EQ(v.dlg.m_nStitchCount, 2);
+}
+
+TEST_F(DesignInvariantsTest, RecordsAreBoundedByTheBytesRead) {
+  // Eight records up to the end: 10 bytes could make 5 + 3 of them, 9 bytes
+  // only 4 + 3.
+  CHeadlessViewer v(kMemoryOnly);
+  Load(v);
+  EXPECT_EQ(FindDesignViolation(v.dlg, v.platform, 10), "");
+  EXPECT_EQ(FindDesignViolation(v.dlg, v.platform, 9), "9 bytes made 8 records, more than 7");
 }
 
 TEST_F(DesignInvariantsTest, EachDamageIsNamed) {
@@ -70,7 +82,7 @@ TEST_F(DesignInvariantsTest, EachDamageIsNamed) {
     CHeadlessViewer v(kMemoryOnly);
     Load(v);
     c.damage(v.dlg);
-    const std::string fault = FindDesignViolation(v.dlg, v.platform);
+    const std::string fault = Fault(v);
     EXPECT_EQ(fault.rfind(c.expected, 0), 0u) << fault;
   }
 }
@@ -79,14 +91,14 @@ TEST_F(DesignInvariantsTest, StitchFieldMustShowTheCount) {
   CHeadlessViewer v(kMemoryOnly);
   Load(v);
   v.platform.SetControlText(IDC_INFO_STITCHES, "Stiche: 3");
-  EXPECT_EQ(FindDesignViolation(v.dlg, v.platform), "field 1015 shows \"Stiche: 3\" for 4 stitches");
+  EXPECT_EQ(Fault(v), "field 1015 shows \"Stiche: 3\" for 4 stitches");
 }
 
 TEST_F(DesignInvariantsTest, CheckAbortsWithTheFault) {
   CHeadlessViewer v(kMemoryOnly);
   Load(v);
   v.dlg.m_nStitchCount = 9;
-  EXPECT_DEATH(CheckDesignInvariants(v.dlg, v.platform, "test"),
+  EXPECT_DEATH(CheckDesignInvariants(v.dlg, v.platform, SmallDst().size(), "test"),
                "design invariant broken \\(test\\): m_nStitchCount 9");
 }
 
@@ -134,6 +146,9 @@ TEST_F(DesignInvariantsTest, WrittenFileChecksFindDamagedFiles) {
   damagedPcs = pcs;
   damagedPcs[70 + 9 * 2 + 2] ^= 0x01;  // design record 2 moves by 256 / 6 mm
   EXPECT_EQ(FindPcsOutputFault(v.dlg, damagedPcs).rfind("design record 2", 0), 0u);
+  damagedPcs = pcs;
+  damagedPcs[70 + 9 * 6 + 8] = 0x00;  // the jump, sewn
+  EXPECT_EQ(FindPcsOutputFault(v.dlg, damagedPcs).rfind("design record 6 of kind 2 reads back as kind 1", 0), 0u);
   damagedPcs = pcs;
   damagedPcs.erase(damagedPcs.begin() + 70, damagedPcs.begin() + 79);  // the leading colour record
   EXPECT_NE(FindPcsOutputFault(v.dlg, damagedPcs), "");

@@ -3,20 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "fuzz/design_invariants.h"
+#include "fuzz/seed_builders.h"
 #include "platform/headless/headless_viewer.h"
 #include "tests/brother_fixture.h"
 
 namespace {
-
-// A SEW file: the colour list in 16-bit slots, stitch data from 7544.
-Bytes Sew(const std::vector<unsigned>& colors, const std::vector<unsigned>& data) {
-  ByteBuilder b;
-  b.u8(static_cast<unsigned>(colors.size())).u8(0);
-  for (unsigned c : colors) b.u16le(c);
-  b.padTo(7544);
-  for (unsigned v : data) b.u8(v);
-  return b;
-}
 
 // Loads first, then second into the same dialog; returns the colours of the
 // first `blocks` blocks of the second design, which must be those of a fresh
@@ -55,8 +46,8 @@ TEST(FuzzFindings, BlocksWithoutFileColourDoNotKeepThePreviousFilesColours) {
   EXPECT_EQ(ColoursAfter(PesFile({colourful}), Bytes(12, 0), "kurz.pes", 1), std::vector<COLORREF>{black});
 
   const COLORREF janome0 = palette.dlg.m_janomePalette[0], janome12 = palette.dlg.m_janomePalette[12];
-  EXPECT_EQ(ColoursAfter(Sew({40, 41, 42}, {0x80, 0x10}), Sew({12}, {0x80, 0x01, 0x80, 0x01, 0x80, 0x10}),
+  EXPECT_EQ(ColoursAfter(SewFile({40, 41, 42}, {0x80, 0x10}), SewFile({12}, {0x80, 0x01, 0x80, 0x01, 0x80, 0x10}),
                          "b.sew", 3),
             (std::vector<COLORREF>{janome12, janome0, janome0}));
-  EXPECT_EQ(ColoursAfter(Sew({40}, {}), {}, "leer.sew", 1), std::vector<COLORREF>{janome0});
+  EXPECT_EQ(ColoursAfter(SewFile({40}, {}), {}, "leer.sew", 1), std::vector<COLORREF>{janome0});
 }

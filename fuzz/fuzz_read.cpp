@@ -22,9 +22,9 @@ int FuzzRead(const char* extension, const std::uint8_t* data, std::size_t size) 
 
   CHeadlessViewer used(kMemoryOnly);
   if (used.Load(data, size, name) != LoadOutcome::loaded) Fail("load of the whole input failed");
-  CheckDesignInvariants(used.dlg, used.platform, "whole input");
+  CheckDesignInvariants(used.dlg, used.platform, size, "whole input");
   if (used.Load(data, cut, name) != LoadOutcome::loaded) Fail("load of the cut failed");
-  CheckDesignInvariants(used.dlg, used.platform, "cut after the whole input");
+  CheckDesignInvariants(used.dlg, used.platform, cut, "cut after the whole input");
 
   CHeadlessViewer fresh(kMemoryOnly);
   fresh.Load(data, cut, name);

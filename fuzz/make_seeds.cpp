@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/seed_builders.h"
 #include "tests/brother_fixture.h"
 #include "tests/test_support.h"
 
@@ -89,50 +90,23 @@ Seeds PesSeeds() {
   return s;
 }
 
-// A PCS file: header with the 16 colours and the stitch count, then 9-byte
-// records; a colour record carries its index in byte 0 and 0x03 in byte 8.
-struct PcsRecord {
-  bool color;
-  std::int32_t x, y;  // 1/1536 mm; colour: x is the index
-};
-
-Bytes Pcs(unsigned count, const std::vector<PcsRecord>& records) {
-  ByteBuilder b;
-  b.u8(0x32).u8(2).u16le(16);
-  for (unsigned i = 0; i < 16; ++i) b.u8(i * 16).u8(255 - i * 16).u8(i * 7).u8(0);
-  b.u16le(count);
-  for (const PcsRecord& r : records) {
-    if (r.color)
-      b.u8(static_cast<unsigned>(r.x)).fill(7).u8(0x03);
-    else
-      b.s32le(r.x).s32le(r.y).u8(0);
-  }
-  return b;
-}
-
 Seeds PcsSeeds() {
   Seeds s;
-  const std::vector<PcsRecord> records = {
-      {true, 3, 0},          {false, 0x1000, 0x1000}, {false, 0x1600, 0x1000}, {false, 0x1700, 0x1600},
-      {true, 7, 0},          {false, 0x0F00, 0x2000}, {false, -0x4000, 0x7FFFFF00}, {true, 40, 0}};
-  s.push_back({"two-colours", Pcs(5, records)});
-  s.push_back({"count-stops-early", Pcs(3, records)});
-  s.push_back({"count-too-large", Pcs(500, records)});
-  s.push_back({"count-zero", Pcs(0, records)});
-  s.push_back({"header-only", Pcs(4, {})});
-  s.push_back({"cut-record", Cut(Pcs(5, records), 70 + 9 * 3 + 4)});
-  s.push_back({"short", Cut(Pcs(5, records), 40)});
+  constexpr std::uint8_t kStitch = pcs::kStitchType, kMove = pcs::kMoveType, kColor = pcs::kColorChangeType;
+  const std::vector<PcsSeedRecord> records = {
+      {kColor, 3, 0},           {kStitch, 0x1000, 0x1000},      {kStitch, 0x1600, 0x1000},
+      {kMove, 0x9700, 0x5600},  {kStitch, 0x9800, 0x5600},      {kColor, 7, 0},
+      {kStitch, 0x0F00, 0x2000}, {kStitch, -0x4000, 0x7FFFFF00}, {0x01, 0x0F00, 0x2100},
+      {kColor, 40, 0}};
+  s.push_back({"two-colours", PcsFile(7, records)});
+  s.push_back({"count-stops-early", PcsFile(3, records)});
+  s.push_back({"count-too-large", PcsFile(500, records)});
+  s.push_back({"count-zero", PcsFile(0, records)});
+  s.push_back({"header-only", PcsFile(4, {})});
+  s.push_back({"move-first", PcsFile(2, {{kMove, 0x5000, 0x5000}, {kStitch, 0x5300, 0x4000}})});
+  s.push_back({"cut-record", Cut(PcsFile(7, records), 70 + 9 * 3 + 4)});
+  s.push_back({"short", Cut(PcsFile(7, records), 40)});
   return s;
-}
-
-// A SEW file: the colour list in 16-bit slots, then stitch data from 7544.
-Bytes Sew(const std::vector<unsigned>& colors, const std::vector<unsigned>& data) {
-  ByteBuilder b;
-  b.u8(static_cast<unsigned>(colors.size())).u8(0);
-  for (unsigned c : colors) b.u16le(c);
-  b.padTo(7544);
-  for (unsigned v : data) b.u8(v);
-  return b;
 }
 
 Seeds SewSeeds() {
@@ -142,11 +116,11 @@ Seeds SewSeeds() {
   const std::vector<unsigned> data = {0x05, 0xFB, 0x80, 0x01, 0x00, 0x00, 0x0A, 0x00, 0x80, 0x02,
                                       0x90, 0x10, 0x80, 0x07, 0x11, 0x22, 0x05, 0x80, 0x80, 0x05,
                                       0x80, 0x04, 0x80, 0x80, 0x80, 0x10};
-  s.push_back({"records", Sew({12, 40, 7}, data)});
-  s.push_back({"no-end", Sew({79, 0}, std::vector<unsigned>(data.begin(), data.end() - 2))});
-  s.push_back({"cut-move", Sew({1}, {0x05, 0x05, 0x80, 0x02, 0x10})});
-  s.push_back({"header-only", Sew(std::vector<unsigned>(70, 3), {})});
-  s.push_back({"short", Cut(Sew({200, 1, 2}, data), 5)});
+  s.push_back({"records", SewFile({12, 40, 7}, data)});
+  s.push_back({"no-end", SewFile({79, 0}, std::vector<unsigned>(data.begin(), data.end() - 2))});
+  s.push_back({"cut-move", SewFile({1}, {0x05, 0x05, 0x80, 0x02, 0x10})});
+  s.push_back({"header-only", SewFile(std::vector<unsigned>(70, 3), {})});
+  s.push_back({"short", Cut(SewFile({200, 1, 2}, data), 5)});
   return s;
 }
 

@@ -6,6 +6,8 @@
 # all). New inputs go to build-fuzz/fuzz/corpus/TARGET, findings to
 # build-fuzz/fuzz/findings/TARGET/, each run's output to
 # build-fuzz/fuzz/logs/TARGET.log. Fails when any target finds something.
+# Inputs grow up to FUZZ_MAX_LEN bytes (default 200000: real designs of a few
+# hundred kilobytes and the hostile ones that only hurt at that size).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
@@ -13,6 +15,7 @@ shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(read_pes read_pec read_dst read_pcs read_sew save_paint)
 build=build-fuzz
+max_len=${FUZZ_MAX_LEN:-200000}
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNADELWERK_FUZZ=ON -DNADELWERK_TESTS=OFF \
@@ -28,7 +31,7 @@ run() {
     [ -d "../shared/corpus/${t#read_}" ] && seeds+=("../shared/corpus/${t#read_}")
   fi
   mkdir -p "$out/corpus/$t" "$out/findings/$t"
-  "$out/fuzz_$t" -max_total_time="$seconds" -max_len=20000 -timeout=10 -rss_limit_mb=2048 \
+  "$out/fuzz_$t" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$out/findings/$t/" \
     "$out/corpus/$t" "${seeds[@]}" >"$out/logs/$t.log" 2>&1
 }

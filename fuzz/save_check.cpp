@@ -65,7 +65,7 @@ unsigned U16(const std::vector<std::uint8_t>& b, std::size_t at) { return b[at] 
 CHeadlessViewer& ReadBack(CHeadlessViewer& viewer, const std::vector<std::uint8_t>& bytes, const char* ext) {
   if (viewer.Load(bytes, std::string("written.") + ext) != LoadOutcome::loaded)
     Fail(std::string("a written .") + ext + " file does not load");
-  CheckDesignInvariants(viewer.dlg, viewer.platform, "written file read back");
+  CheckDesignInvariants(viewer.dlg, viewer.platform, bytes.size(), "written file read back");
   return viewer;
 }
 
@@ -128,8 +128,8 @@ std::string FindPcsOutputFault(const CViewerDlg& dlg, const std::vector<std::uin
   }
   unsigned stitchRecords = 0;
   for (std::size_t r = 0; r < records; ++r)
-    if (block[kPcsHeader + r * kPcsRecord + 8] != 0x03) ++stitchRecords;
-  if (lead && block[kPcsHeader + 8] != 0x03) return "PCS file from another format lacks its first colour record";
+    if (block[kPcsHeader + r * kPcsRecord + 8] != pcs::kColorChangeType) ++stitchRecords;
+  if (lead && block[kPcsHeader + 8] != pcs::kColorChangeType) return "PCS file from another format lacks its first colour record";
   if (U16(block, 68) != stitchRecords) {
     out << "PCS count field " << U16(block, 68) << " but " << stitchRecords << " stitch records";
     return out.str();
@@ -146,14 +146,19 @@ std::string FindPcsOutputFault(const CViewerDlg& dlg, const std::vector<std::uin
   }
   bool haveFirst = false;
   std::int16_t fx = 0, fy = 0;
+  const std::size_t backEnd = EndIndex(b);
   std::size_t j = 1 + lead;  // the read-back record of design record 1
-  for (std::size_t i = 1; i < end && j < EndIndex(b); ++i, ++j) {
-    const bool color = dlg.m_arrKind[i] == KIND_COLOR;
-    if (color != (b.m_arrKind[j] == KIND_COLOR)) {
-      out << "design record " << i << " reads back as kind " << int{b.m_arrKind[j]};
+  for (std::size_t i = 1; i < end && j < backEnd; ++i, ++j) {
+    // A move must stay a move (a sewn jump is thread across the design);
+    // anything else that places the needle comes back as a stitch.
+    const std::uint8_t kind = dlg.m_arrKind[i];
+    const std::uint8_t want = kind == KIND_COLOR || kind == KIND_MOVE ? kind : std::uint8_t{KIND_STITCH};
+    if (b.m_arrKind[j] != want) {
+      out << "design record " << i << " of kind " << int{kind} << " reads back as kind "
+          << int{b.m_arrKind[j]};
       return out.str();
     }
-    if (color) continue;
+    if (kind == KIND_COLOR) continue;
     if (!haveFirst) {
       fx = dlg.m_arrX[i];
       fy = dlg.m_arrY[i];
@@ -174,7 +179,7 @@ int FuzzSaveAndPaint(int reader, int turns, int zoom, const std::uint8_t* data, 
   CHeadlessViewer v({.disk = false, .paint = true});
   const std::string name = std::string("fuzz.") + Formats()[reader].name;
   if (v.Load(data, size, name) != LoadOutcome::loaded) Fail("load failed");
-  CheckDesignInvariants(v.dlg, v.platform, "loaded for saving");
+  CheckDesignInvariants(v.dlg, v.platform, size, "loaded for saving");
   const CDesignSnapshot loaded = TakeSnapshot(v.dlg, v.platform);
 
   switch (zoom) {

@@ -21,5 +21,7 @@ int FuzzSaveAndPaint(int reader, int turns, int zoom, const std::uint8_t* data, 
 std::string FindDstOutputFault(const CViewerDlg& dlg, const std::vector<std::uint8_t>& block);
 
 // Empty when block is a PCS file of the writer's layout whose stitch count
-// field matches its stitch records and reads back with that many stitches.
+// field matches its stitch and move records and reads back with that many,
+// every record keeping its kind (a move stays a move) and its position
+// within the rounding to 1/6 mm.
 std::string FindPcsOutputFault(const CViewerDlg& dlg, const std::vector<std::uint8_t>& block);

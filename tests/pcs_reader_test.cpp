@@ -37,13 +37,7 @@ Bytes Pcs(unsigned stitchCount, std::initializer_list<PcsRecord> records) {
 class PcsReaderTest : public ViewerTest {
  protected:
   void Load(const Bytes& bytes) { Read(&CViewerDlg::ReadPcs, bytes); }
-  // Records after record 0, without the end record.
-  std::vector<Record> Decoded() {
-    auto r = Records();
-    EXPECT_EQ(r.front(), (Record{0, 0, KIND_ORIGIN}));
-    EXPECT_EQ(r.back(), (Record{END_MARK, END_MARK, KIND_END}));
-    return std::vector<Record>(r.begin() + 1, r.end() - 1);
-  }
+  std::vector<Record> Decoded() { return DecodedAfter(1); }
   void ExpectEmptyDesign(const std::string& what) {
     EXPECT_EQ(Records(), (std::vector<Record>{{0, 0, KIND_ORIGIN}, {END_MARK, END_MARK, KIND_END}}))
         << what;
@@ -77,10 +71,7 @@ TEST_F(PcsReaderTest, PositionsAreRelativeToTheFirstStitchInTruncatedTenths) {
                                             {0, 0, KIND_STITCH},
                                             {1, -1, KIND_STITCH},
                                             {1000, 1000, KIND_STITCH}}));
-  EXPECT_EQ(dlg.m_nMinX, -1);
-  EXPECT_EQ(dlg.m_nMaxX, 1000);
-  EXPECT_EQ(dlg.m_nMinY, -10);
-  EXPECT_EQ(dlg.m_nMaxY, 1000);
+  EXPECT_EQ(BoundsOf(dlg), (Bounds{-1, 1000, -10, 1000}));
   EXPECT_EQ(Info(IDC_INFO_WIDTH), "Breite:  100.1 mm");
   EXPECT_EQ(Info(IDC_INFO_HEIGHT), "H\xC3\xB6he:  101.0 mm");
 
@@ -151,8 +142,7 @@ TEST_F(PcsReaderTest, ColourChangesBeforeTheFirstStitchLieAtTheOrigin) {
                                             {0, 0, KIND_STITCH},
                                             {10, 0, KIND_STITCH}}));
   // Colour changes do not widen the bounds.
-  EXPECT_EQ(dlg.m_nMinX, 0);
-  EXPECT_EQ(dlg.m_nMaxY, 0);
+  EXPECT_EQ(BoundsOf(dlg), (Bounds{0, 10, 0, 0}));
 
   // Without any stitch no origin is taken.
   Load(Pcs(4, {ColorChange(1), ColorChange(2)}));
@@ -162,20 +152,31 @@ TEST_F(PcsReaderTest, ColourChangesBeforeTheFirstStitchLieAtTheOrigin) {
   EXPECT_EQ(Info(IDC_INFO_COLORS), "Farben:  2");
 }
 
-TEST_F(PcsReaderTest, OnlyTypeThreeIsAColourChange) {
+TEST_F(PcsReaderTest, ByteEightMakesAColourChangeAMoveOrAStitch) {
+  // 0x03 a colour change, 0x04 a move, every other value a stitch. A move
+  // takes the origin when it comes first, widens the bounds and counts
+  // against the header's number like a stitch.
   const std::int32_t mm = 6 * kUnit;
-  Load(Pcs(6, {Stitch(0, 0, 0x00), Stitch(mm, 0, 0x01), Stitch(2 * mm, 0, 0x04),
+  Load(Pcs(7, {Stitch(5 * mm, 0, 0x04), Stitch(6 * mm, 0, 0x00), Stitch(7 * mm, 0, 0x01),
                Stitch(99 * mm, 0, 0x03),  // colour index = low byte of X, 0
-               Stitch(3 * mm, 0, 0x02), Stitch(4 * mm, 0, 0x83), Stitch(5 * mm, 0, 0xFF)}));
-  EXPECT_EQ(Decoded(), (std::vector<Record>{{0, 0, KIND_STITCH},
+               Stitch(-5 * mm, 2 * mm, 0x04), Stitch(8 * mm, 0, 0x02), Stitch(9 * mm, 0, 0x83),
+               Stitch(10 * mm, 0, 0xFF),
+               Stitch(11 * mm, 0, 0x04)}));  // past the header's seven
+  EXPECT_EQ(Decoded(), (std::vector<Record>{{0, 0, KIND_MOVE},
                                             {10, 0, KIND_STITCH},
                                             {20, 0, KIND_STITCH},
                                             {20, 0, KIND_COLOR},
+                                            {-100, -20, KIND_MOVE},
                                             {30, 0, KIND_STITCH},
                                             {40, 0, KIND_STITCH},
                                             {50, 0, KIND_STITCH}}));
   EXPECT_EQ(dlg.m_blockColor[0], 0);
   EXPECT_EQ(dlg.m_nColorCount, 2);
+  EXPECT_EQ(dlg.m_nStitchCount, 7);
+  EXPECT_EQ(BoundsOf(dlg), (Bounds{-100, 50, -20, 0}));
+  EXPECT_EQ(Info(IDC_INFO_WIDTH), "Breite:  15.0 mm");
+  EXPECT_EQ(Info(IDC_INFO_HEIGHT), "H\xC3\xB6he:  2.0 mm");
+  EXPECT_EQ(Info(IDC_INFO_STITCHES), "Stiche: 7");
 }
 
 TEST_F(PcsReaderTest, FileColoursFlagsAndTexts) {
@@ -185,11 +186,8 @@ TEST_F(PcsReaderTest, FileColoursFlagsAndTexts) {
   Load(Pcs(2, {ColorChange(15), Stitch(0, 0), Stitch(-3 * 6 * kUnit, 25 * 6 * kUnit)}));
   for (unsigned i = 0; i < 16; ++i)
     EXPECT_EQ(dlg.m_fileColors[i], RGB(0x10 + i, 0x20 + i, 0x30 + i)) << i;
-  EXPECT_EQ(Info(IDC_INFO_FORMAT), "PFAFF-PCS");
-  EXPECT_EQ(Info(IDC_INFO_COLORS), "Farben:  1");
-  EXPECT_EQ(Info(IDC_INFO_WIDTH), "Breite:  3.0 mm");
-  EXPECT_EQ(Info(IDC_INFO_HEIGHT), "H\xC3\xB6he:  25.0 mm");
-  EXPECT_EQ(Info(IDC_INFO_STITCHES), "Stiche: 2");
+  EXPECT_EQ(InfoTexts(), (std::vector<std::string>{"PFAFF-PCS", "Farben:  1", "Breite:  3.0 mm",
+                                                    "H\xC3\xB6he:  25.0 mm", "Stiche: 2"}));
   EXPECT_EQ(dlg.m_nFormat, 2);
   EXPECT_EQ(dlg.m_bFileColors, TRUE);
   EXPECT_EQ(dlg.m_bJanomeColors, FALSE);
@@ -252,63 +250,4 @@ TEST_F(PcsReaderTest, ShorterSecondFileStopsAtItsOwnEnd) {
   Load(Pcs(5, {Stitch(0, 0), Stitch(-6 * kUnit, 0)}));
   EXPECT_EQ(dlg.m_arrKind.size(), arrays);
   EXPECT_EQ(Decoded(), (std::vector<Record>{{0, 0, KIND_STITCH}, {-10, 0, KIND_STITCH}}));
-}
-
-class PcsCorpusTest : public PcsReaderTest {
- protected:
-  void ExpectConsistent(const Bytes& bytes, std::size_t len, const std::string& what) {
-    const auto records = Records();
-    ASSERT_EQ(records.back().kind, KIND_END) << what;
-    ASSERT_EQ(records.front().kind, KIND_ORIGIN) << what;
-    int stitches = 0, colors = 0;
-    for (std::size_t i = 1; i + 1 < records.size(); ++i) {
-      EXPECT_TRUE(records[i].kind == KIND_STITCH || records[i].kind == KIND_COLOR) << what;
-      stitches += records[i].kind == KIND_STITCH;
-      colors += records[i].kind == KIND_COLOR;
-    }
-    const int limit = len >= 70 ? bytes[68] | (bytes[69] << 8) : 0;
-    EXPECT_LE(stitches, limit) << what;
-    EXPECT_LE(records.size() - 2, len >= 70 ? (len - 70) / 9 : 0) << what;
-    EXPECT_EQ(dlg.m_nStitchCount, stitches) << what;
-    EXPECT_EQ(dlg.m_nColorCount, colors + 1) << what;
-    EXPECT_EQ(Info(IDC_INFO_COLORS), "Farben:  " + std::to_string(colors)) << what;
-    EXPECT_EQ(dlg.m_nFormat, 2) << what;
-  }
-};
-
-TEST_F(PcsCorpusTest, WholeFilesLoadWithEveryCountedStitch) {
-  const auto files = CorpusFiles("pcs");
-  SKIP_WITHOUT_CORPUS(files);
-  for (const auto& file : files) {
-    const Bytes bytes = ReadFileBytes(file);
-    Load(bytes);
-    ExpectConsistent(bytes, bytes.size(), file.string());
-    EXPECT_GT(dlg.m_nStitchCount, 0) << file;
-    const auto records = Records();
-    const auto first = std::find_if(records.begin(), records.end(),
-                                    [](const Record& r) { return r.kind == KIND_STITCH; });
-    ASSERT_NE(first, records.end()) << file;
-    EXPECT_EQ(first->x, 0) << file;
-    EXPECT_EQ(first->y, 0) << file;
-  }
-}
-
-TEST_F(PcsCorpusTest, EverySixteenthCutLoadsAPrefixOfTheDesign) {
-  const auto files = CorpusFiles("pcs");
-  SKIP_WITHOUT_CORPUS(files);
-  for (const auto& file : files) {
-    const Bytes bytes = ReadFileBytes(file);
-    Load(bytes);
-    const auto whole = Records();
-    for (int k = 0; k < 16; ++k) {
-      const std::size_t len = bytes.size() * k / 16;
-      const std::string what = file.filename().string() + " cut at " + std::to_string(len);
-      dlg.m_fileData.assign(bytes.begin(), bytes.begin() + static_cast<long>(len));
-      dlg.ReadPcs(static_cast<int>(len));
-      ExpectConsistent(bytes, len, what);
-      const auto cut = Records();
-      ASSERT_LE(cut.size(), whole.size()) << what;
-      EXPECT_TRUE(std::equal(cut.begin(), cut.end() - 1, whole.begin())) << what;
-    }
-  }
 }

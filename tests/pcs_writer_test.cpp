@@ -85,12 +85,32 @@ TEST_F(PcsWriterTest, LayoutFrontColourRecordAndMoves) {
   EXPECT_EQ(RecordAt(file, 0).index, 0);
   EXPECT_EQ(RecordAt(file, 3).type, 0x03);
   EXPECT_EQ(RecordAt(file, 3).index, 1);
-  EXPECT_EQ(RecordAt(file, 4).type, 0x00);  // the move, at its position
+  EXPECT_EQ(RecordAt(file, 1).type, 0x00);
+  EXPECT_EQ(RecordAt(file, 4).type, 0x04);  // the move, at its position
   EXPECT_EQ(RecordAt(file, 4).x - RecordAt(file, 1).x, 24 * 256);
   // 6 tenths down: Y 403 -> 242 and 397 -> 238 sixths, rounded at each end.
   EXPECT_EQ(RecordAt(file, 5).y - RecordAt(file, 4).y, -4 * 256);
   EXPECT_EQ(Bytes(file.end() - 31, file.end() - 18), Bytes(13, 0));
   EXPECT_EQ(std::string(file.end() - 18, file.end()), std::string("NADELWERK 1.0.5\r\n\0", 18));
+}
+
+TEST_F(PcsWriterTest, MovesReadBackAsMovesAndStitchesAsStitches) {
+  // Positions in whole halves of a millimetre survive the 1/6 mm units.
+  Design({{0, 0, KIND_MOVE}, {30, 0, KIND_STITCH}, {30, 0, KIND_COLOR}, {330, 120, KIND_MOVE},
+          {335, 125, KIND_STITCH}});
+  const Bytes file = Save();
+  EXPECT_EQ(file[68] | file[69] << 8, 5);  // record 1, two moves, two stitches
+  Read(&CViewerDlg::ReadPcs, file);
+  EXPECT_EQ(Records(), (std::vector<Record>{{0, 0, KIND_ORIGIN},
+                                            {0, 0, KIND_COLOR},  // the one put in front
+                                            {0, 0, KIND_STITCH},
+                                            {0, 0, KIND_MOVE},
+                                            {30, 0, KIND_STITCH},
+                                            {30, 0, KIND_COLOR},
+                                            {330, 120, KIND_MOVE},
+                                            {335, 125, KIND_STITCH},
+                                            {END_MARK, END_MARK, KIND_END}}));
+  EXPECT_EQ(dlg.m_nStitchCount, 5);
 }
 
 TEST_F(PcsWriterTest, ColourTablesBySourceFormat) {

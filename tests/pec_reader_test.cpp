@@ -12,12 +12,7 @@ class PecReaderTest : public ViewerTest {
     s.stitches = std::move(stitches);
     Load(PecFile(s));
   }
-  // Records after records 0 and 1, up to the end record (not included).
-  std::vector<Record> Decoded() {
-    auto r = Records();
-    EXPECT_EQ(r.back().kind, KIND_END);
-    return std::vector<Record>(r.begin() + 2, r.end() - 1);
-  }
+  std::vector<Record> Decoded() { return DecodedAfter(2); }
 };
 
 TEST_F(PecReaderTest, ShortAndLongFieldsWithTheirSignAndFlags) {
@@ -64,10 +59,7 @@ TEST_F(PecReaderTest, RunningPositionColourChangesAndEnd) {
                                             {10, 3, KIND_STITCH}}));
   EXPECT_EQ(dlg.m_nColorCount, 3);
   EXPECT_EQ(dlg.m_nStitchCount, 3);
-  EXPECT_EQ(dlg.m_nMinX, 5);
-  EXPECT_EQ(dlg.m_nMaxX, 15);
-  EXPECT_EQ(dlg.m_nMinY, 3);
-  EXPECT_EQ(dlg.m_nMaxY, 5);
+  EXPECT_EQ(BoundsOf(dlg), (Bounds{5, 15, 3, 5}));
   EXPECT_EQ(dlg.m_nWidth, 10);
   EXPECT_EQ(dlg.m_nHeight, 2);
   EXPECT_EQ(Info(IDC_INFO_STITCHES), "Stiche: 3");

@@ -69,11 +69,9 @@ TEST_F(PesReaderTest, SinglePartDecodesLikeThePecReader) {
   EXPECT_EQ(std::vector<std::uint8_t>(std::begin(dlg.m_thumbnail), std::end(dlg.m_thumbnail)), pecThumbnail);
   EXPECT_EQ(dlg.m_bHasThumbnail, TRUE);
   EXPECT_EQ(std::vector<int>(dlg.m_blockColor, dlg.m_blockColor + 2), (std::vector<int>{12, 40}));
-  EXPECT_EQ(Info(IDC_INFO_FORMAT), "PE-DESIGN 1.0");
-  EXPECT_EQ(Info(IDC_INFO_COLORS), "Farben: 2");  // one blank, unlike PEC
-  EXPECT_EQ(Info(IDC_INFO_WIDTH), "Breite:  51.7 mm");
-  EXPECT_EQ(Info(IDC_INFO_HEIGHT), "H\xC3\xB6he:  7.7 mm");
-  EXPECT_EQ(Info(IDC_INFO_STITCHES), "Stiche: 2");
+  // "Farben:" with one blank, unlike PEC.
+  EXPECT_EQ(InfoTexts(), (std::vector<std::string>{"PE-DESIGN 1.0", "Farben: 2", "Breite:  51.7 mm",
+                                                    "H\xC3\xB6he:  7.7 mm", "Stiche: 2"}));
   EXPECT_EQ(dlg.m_nFormat, 1);
   EXPECT_EQ(dlg.m_nRotation, 0);
   EXPECT_TRUE(platform.notices.empty());
@@ -145,6 +143,55 @@ TEST_F(PesReaderTest, TwoPartsAreStackedWithAColourChangeAfterEach) {
   ASSERT_EQ(order.notices, std::vector<std::string>{kNotice});
   EXPECT_GT(order.repaintsAtNotice, repaintsBefore);  // the preview was painted first
   EXPECT_EQ(viewer.m_bLoaded, TRUE);
+}
+
+TEST_F(PesReaderTest, PartWithoutEndMarkerEndsWhereTheNextSectionBegins) {
+  // Without its end marker and with no thumbnail after it, the first part's
+  // stitch data runs straight into the second section's "LA:".
+  PecSection first = FirstPart();
+  first.stitches.resize(first.stitches.size() - 2);
+  first.thumbnail.clear();
+  Load(PesFile({first, SecondPart()}, "30", 2));
+  EXPECT_EQ(Records(), (std::vector<Record>{{20, 50, KIND_ORIGIN},
+                                            {20, 50, KIND_STITCH},
+                                            {30, 0, KIND_STITCH},
+                                            {0, 100, KIND_STITCH},
+                                            {-20, 50, KIND_COLOR},
+                                            {0, 100, KIND_STITCH},
+                                            {0, 130, KIND_MOVE},
+                                            {5, 30, KIND_COLOR},
+                                            {END_MARK, END_MARK, KIND_END}}));
+  EXPECT_EQ(dlg.m_nHeight, 130);
+
+  // A movement cut off by the next section is dropped; the next part keeps
+  // all of its bytes.
+  first.stitches.pop_back();  // the second byte of the long Y field
+  Load(PesFile({first, SecondPart()}, "30", 2));
+  EXPECT_EQ(Records(), (std::vector<Record>{{-10, 50, KIND_ORIGIN},
+                                            {-10, 50, KIND_STITCH},
+                                            {0, 0, KIND_STITCH},  // (10, -50), the part's corner
+                                            {10, -50, KIND_COLOR},
+                                            {0, 0, KIND_STITCH},
+                                            {0, 30, KIND_MOVE},
+                                            {5, 30, KIND_COLOR},
+                                            {END_MARK, END_MARK, KIND_END}}));
+}
+
+TEST_F(PesReaderTest, HostileMultiPartFileDecodesEachByteOnce) {
+  // 255 parts whose sections lie 32 bytes apart, so that all but the last
+  // have their stitch data inside the sections after them; every other byte
+  // makes short movements.
+  const std::size_t size = 65536;
+  ByteBuilder b;
+  b.text("#PES0030").u24le(32).u8(0).u8(255).padTo(size, 0x01);
+  Bytes file = b;
+  for (std::size_t at = 32; at + 3 <= size; at += 32) std::copy_n("LA:", 3, file.begin() + static_cast<long>(at));
+  Load(file);
+  EXPECT_EQ(Info(IDC_INFO_COLORS), "Teile:  255");
+  // Only the last part, at 32 x 255, has data of its own: from 532 bytes on.
+  EXPECT_EQ(dlg.m_nStitchCount, static_cast<int>(size - (32 * 255 + 532)) / 2);
+  EXPECT_EQ(dlg.m_nColorCount, 256);
+  EXPECT_LE(Records().size(), size / 2 + 3);
 }
 
 TEST_F(PesReaderTest, PartWithoutStitchesDoesNotMoveTheNextOne) {

@@ -24,15 +24,7 @@ Bytes Sew(std::initializer_list<unsigned> data, std::initializer_list<unsigned> 
 class SewReaderTest : public ViewerTest {
  protected:
   void Load(const Bytes& bytes) { Read(&CViewerDlg::ReadSew, bytes); }
-  // Records after records 0 and 1, without the end record.
-  std::vector<Record> Decoded() {
-    auto r = Records();
-    EXPECT_GE(r.size(), 3u);
-    EXPECT_EQ(r[0], (Record{0, 0, KIND_ORIGIN}));
-    EXPECT_EQ(r[1], (Record{0, 0, KIND_STITCH}));
-    EXPECT_EQ(r.back(), (Record{END_MARK, END_MARK, KIND_END}));
-    return std::vector<Record>(r.begin() + 2, r.end() - 1);
-  }
+  std::vector<Record> Decoded() { return DecodedAfter(2); }
   // A fresh buffer of exactly the file's length, so that a read past it is a
   // sanitizer finding.
   void LoadExact(const Bytes& bytes) {
@@ -45,10 +37,7 @@ TEST_F(SewReaderTest, StitchesMoveByTheirDisplacementsWithYTurnedOver) {
   Load(Sew({0x05, 0xFB, 0x80, 0x10}));
   EXPECT_EQ(Decoded(), (std::vector<Record>{{5, 5, KIND_STITCH}}));
   EXPECT_EQ(dlg.m_nStitchCount, 1);
-  EXPECT_EQ(dlg.m_nMinX, 5);
-  EXPECT_EQ(dlg.m_nMaxX, 5);
-  EXPECT_EQ(dlg.m_nMinY, 5);
-  EXPECT_EQ(dlg.m_nMaxY, 5);
+  EXPECT_EQ(BoundsOf(dlg), (Bounds{5, 5, 5, 5}));
   EXPECT_EQ(Info(IDC_INFO_WIDTH), "Breite:  0.0 mm");
   EXPECT_EQ(Info(IDC_INFO_HEIGHT), "H\xC3\xB6he:  0.0 mm");
 
@@ -76,8 +65,7 @@ TEST_F(SewReaderTest, ControlCodesAndTheirLengths) {
   Load(Sew({0x80, 0x02, 0x90, 0x10, 0x80, 0x10}));
   EXPECT_EQ(Decoded(), (std::vector<Record>{{-112, -16, KIND_MOVE}}));
   EXPECT_EQ(dlg.m_nStitchCount, 1);
-  EXPECT_EQ(dlg.m_nMinX, -112);
-  EXPECT_EQ(dlg.m_nMaxY, -16);
+  EXPECT_EQ(BoundsOf(dlg), (Bounds{-112, -112, -16, -16}));
 
   // 0x05 is a colour change and 0x04 a move as well; every other code skips
   // four bytes, whatever they hold.
@@ -184,11 +172,8 @@ TEST_F(SewReaderTest, FlagsAndTexts) {
   dlg.m_fileColors[3] = 0x123456;
   dlg.OnRotate();
   Load(Sew({0x14, 0x0A, 0x80, 0x01, 0x80, 0x04, 0x00, 0xD8, 0x80, 0x05, 0x80, 0x10}, {5, 6, 7}));
-  EXPECT_EQ(Info(IDC_INFO_FORMAT), "JANOME-SEW");
-  EXPECT_EQ(Info(IDC_INFO_COLORS), "Farben:  3");
-  EXPECT_EQ(Info(IDC_INFO_WIDTH), "Breite:  0.0 mm");
-  EXPECT_EQ(Info(IDC_INFO_HEIGHT), "H\xC3\xB6he:  4.0 mm");
-  EXPECT_EQ(Info(IDC_INFO_STITCHES), "Stiche: 2");
+  EXPECT_EQ(InfoTexts(), (std::vector<std::string>{"JANOME-SEW", "Farben:  3", "Breite:  0.0 mm",
+                                                    "H\xC3\xB6he:  4.0 mm", "Stiche: 2"}));
   EXPECT_EQ(dlg.m_nFormat, 8);
   EXPECT_EQ(dlg.m_bJanomeColors, TRUE);
   EXPECT_EQ(dlg.m_bFileColors, FALSE);
@@ -204,55 +189,4 @@ TEST_F(SewReaderTest, ShorterSecondFileStopsAtItsOwnEnd) {
   Load(Sew({0x7F, 0x00}));
   EXPECT_EQ(dlg.m_fileData.size(), buffer);
   EXPECT_EQ(Decoded(), (std::vector<Record>{{127, 0, KIND_STITCH}}));
-}
-
-class SewCorpusTest : public SewReaderTest {
- protected:
-  void ExpectConsistent(const std::string& what) {
-    const auto records = Records();
-    ASSERT_GE(records.size(), 3u) << what;
-    ASSERT_EQ(records.back().kind, KIND_END) << what;
-    int stitches = 0, colors = 1;
-    for (std::size_t i = 2; i + 1 < records.size(); ++i) {
-      stitches += records[i].kind == KIND_STITCH || records[i].kind == KIND_MOVE;
-      colors += records[i].kind == KIND_COLOR;
-    }
-    EXPECT_EQ(dlg.m_nStitchCount, stitches) << what;
-    EXPECT_EQ(dlg.m_nColorCount, colors) << what;
-    EXPECT_EQ(Info(IDC_INFO_COLORS), "Farben:  " + std::to_string(colors)) << what;
-    EXPECT_EQ(dlg.m_nFormat, 8) << what;
-  }
-};
-
-TEST_F(SewCorpusTest, WholeFilesLoadWithStitches) {
-  const auto files = CorpusFiles("sew");
-  SKIP_WITHOUT_CORPUS(files);
-  for (const auto& file : files) {
-    const Bytes bytes = ReadFileBytes(file);
-    LoadExact(bytes);
-    ExpectConsistent(file.string());
-    EXPECT_GT(dlg.m_nStitchCount, 0) << file;
-    // Every listed colour is a palette index.
-    const int listed = std::min<int>(bytes[0], kBlockColorEntries);
-    for (int k = 0; k < listed; ++k) EXPECT_LT(dlg.m_blockColor[k], kJanomePaletteEntries) << file;
-  }
-}
-
-TEST_F(SewCorpusTest, EverySixteenthCutLoadsAPrefixOfTheDesign) {
-  const auto files = CorpusFiles("sew");
-  SKIP_WITHOUT_CORPUS(files);
-  for (const auto& file : files) {
-    const Bytes bytes = ReadFileBytes(file);
-    LoadExact(bytes);
-    const auto whole = Records();
-    for (int k = 0; k < 16; ++k) {
-      const std::size_t len = bytes.size() * k / 16;
-      const std::string what = file.filename().string() + " cut at " + std::to_string(len);
-      LoadExact(Bytes(bytes.begin(), bytes.begin() + static_cast<long>(len)));
-      ExpectConsistent(what);
-      const auto cut = Records();
-      ASSERT_LE(cut.size(), whole.size()) << what;
-      EXPECT_TRUE(std::equal(cut.begin(), cut.end() - 1, whole.begin())) << what;
-    }
-  }
 }

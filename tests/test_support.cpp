@@ -43,6 +43,26 @@ std::vector<Record> ViewerTest::Records() const {
   return out;
 }
 
+std::vector<Record> ViewerTest::DecodedAfter(std::size_t leading) const {
+  const std::vector<Record> all = Records();
+  const Record start[] = {{0, 0, KIND_ORIGIN}, {0, 0, KIND_STITCH}};
+  EXPECT_LE(leading, std::size(start));
+  if (leading > std::size(start) || all.size() <= leading) {
+    ADD_FAILURE() << all.size() << " records, fewer than the leading ones and the end";
+    return {};
+  }
+  EXPECT_TRUE(std::equal(all.begin(), all.begin() + static_cast<long>(leading), start))
+      << "the leading records are not at the origin";
+  EXPECT_EQ(all.back(), (Record{END_MARK, END_MARK, KIND_END}));
+  return {all.begin() + static_cast<long>(leading), all.end() - 1};
+}
+
+void PrintTo(const Bounds& b, std::ostream* os) {
+  *os << "X " << b.minX << ".." << b.maxX << ", Y " << b.minY << ".." << b.maxY;
+}
+
+Bounds BoundsOf(const CViewerDlg& dlg) { return {dlg.m_nMinX, dlg.m_nMaxX, dlg.m_nMinY, dlg.m_nMaxY}; }
+
 TempDir::TempDir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "nadelwerk-test-XXXXXX").string();
   if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");

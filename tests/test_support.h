@@ -65,6 +65,13 @@ struct Record {
 };
 void PrintTo(const Record& r, std::ostream* os);
 
+struct Bounds {
+  int minX, maxX, minY, maxY;
+  bool operator==(const Bounds&) const = default;
+};
+void PrintTo(const Bounds& b, std::ostream* os);
+Bounds BoundsOf(const CViewerDlg& dlg);
+
 // The headless viewer, initialised as at start-up, on this machine's files.
 class ViewerTest : public ::testing::Test, protected CHeadlessViewer {
  protected:
@@ -74,8 +81,18 @@ class ViewerTest : public ::testing::Test, protected CHeadlessViewer {
   // A loaded design built with the reader operations from absolute positions:
   // KIND_COLOR records become colour changes, KIND_MOVE moves, the rest stitches.
   void LoadDesign(std::initializer_list<Record> records, int format);
+  // The five information texts, 1044 to 1015 in the dialog's order.
+  std::vector<std::string> InfoTexts() {
+    std::vector<std::string> texts;
+    for (int id : kInfoFieldIds) texts.push_back(Info(id));
+    return texts;
+  }
   // Records from 0 up to and including the end record.
   std::vector<Record> Records() const;
+  // The records a reader decoded: those after its `leading` records at the
+  // origin (record 0, and record 1 for every reader but PCS), without the
+  // end record that must close them.
+  std::vector<Record> DecodedAfter(std::size_t leading) const;
 };
 
 class TempDir {
