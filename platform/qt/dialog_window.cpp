@@ -47,26 +47,21 @@ std::pair<int, int> BaseUnits(const QFont& font) {
   return {std::max(1, (letters / 26 + 1) / 2), std::max(1, metrics.height())};
 }
 
-// Scroll bar actions as the dialog's scroll codes; -1 for none.
+// Scroll bar actions as the dialog's scroll codes; -1 for none. Dragging
+// the box is thumb tracking; the release comes on its own signal.
 int ScrollCodeOf(int action, bool sliderDown) {
-  switch (action) {
-    case QAbstractSlider::SliderSingleStepSub:
-      return SB_LINEUP;
-    case QAbstractSlider::SliderSingleStepAdd:
-      return SB_LINEDOWN;
-    case QAbstractSlider::SliderPageStepSub:
-      return SB_PAGEUP;
-    case QAbstractSlider::SliderPageStepAdd:
-      return SB_PAGEDOWN;
-    case QAbstractSlider::SliderToMinimum:
-      return SB_TOP;
-    case QAbstractSlider::SliderToMaximum:
-      return SB_BOTTOM;
-    case QAbstractSlider::SliderMove:
-      return sliderDown ? static_cast<int>(SB_THUMBTRACK) : -1;
-    default:
-      return -1;
-  }
+  static constexpr std::pair<int, unsigned> kCodes[] = {
+      {QAbstractSlider::SliderSingleStepSub, SB_LINEUP},
+      {QAbstractSlider::SliderSingleStepAdd, SB_LINEDOWN},
+      {QAbstractSlider::SliderPageStepSub, SB_PAGEUP},
+      {QAbstractSlider::SliderPageStepAdd, SB_PAGEDOWN},
+      {QAbstractSlider::SliderToMinimum, SB_TOP},
+      {QAbstractSlider::SliderToMaximum, SB_BOTTOM},
+  };
+  if (action == QAbstractSlider::SliderMove) return sliderDown ? static_cast<int>(SB_THUMBTRACK) : -1;
+  for (const auto& [qtAction, code] : kCodes)
+    if (qtAction == action) return static_cast<int>(code);
+  return -1;
 }
 
 // A line of plain text (the about box's) whose width was laid out for the
