@@ -5,11 +5,17 @@
 // Device coordinates are pixel indices from the control's top-left corner.
 // A logical point p becomes round(p * s) on each axis, s being the scale of
 // the mapping mode (1 in MM_TEXT).
+//
+// While a device context draws, nothing else may write its target: it
+// remembers what it has painted (render/painted_cache.h).
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "framework/platform.h"
 #include "framework/win_types.h"
+#include "render/line_stamps.h"
+#include "render/painted_cache.h"
 
 constexpr int MM_TEXT = 1;
 constexpr int MM_ISOTROPIC = 7;
@@ -72,15 +78,19 @@ class CSoftDC {
   void MoveTo(int x, int y);
   // Draws from the current position to (x, y), which becomes the current
   // position. One-pixel lines leave the end point unpainted; wider pens draw
-  // round-capped strokes.
+  // round-capped strokes. A short line inside the clip area is painted from
+  // its stamp; any other goes through LongLine.
   [[gnu::always_inline]] void LineTo(int x, int y) {
     const std::int64_t x1 = LogicalToDevice(x), y1 = LogicalToDevice(y);
-    if (m_nPenPixels > 1)
-      WideLine(m_curX, m_curY, x1, y1, m_nPenPixels, m_penRgb);
-    else if (Inside(m_curX, m_curY) & Inside(x1, y1))
-      UnclippedThinLine(m_curX, m_curY, x1, y1);
-    else if (!BothBeyondOneEdge(m_curX, m_curY, x1, y1))
-      ThinLine(m_curX, m_curY, x1, y1, m_penRgb);
+    const std::int64_t dx = x1 - m_curX, dy = y1 - m_curY;
+    constexpr std::uint64_t kReach = CLineStamps::kReach;
+    const bool stamped =
+        InStampArea(m_curX, m_curY) & InStampArea(x1, y1) &
+        (static_cast<std::uint64_t>(dx + kReach) <= 2 * kReach) &
+        (static_cast<std::uint64_t>(dy + kReach) <= 2 * kReach);
+    if (!stamped || !m_stamps.Paint(m_target.pixels.data() + (m_curY * m_target.width + m_curX),
+                                    dx, dy, m_penRgb))
+      LongLine(m_curX, m_curY, x1, y1);
     m_curX = x1;
     m_curY = y1;
   }
@@ -110,57 +120,20 @@ class CSoftDC {
   void UpdatePenPixels();
   void ChooseIsotropicScale();
   void PrepareFastScale();
-  bool Inside(std::int64_t x, std::int64_t y) const {
-    return (static_cast<std::uint64_t>(x - m_clipLeft) <
-            static_cast<std::uint64_t>(m_clipRight - m_clipLeft)) &
-           (static_cast<std::uint64_t>(y - m_clipTop) <
-            static_cast<std::uint64_t>(m_clipBottom - m_clipTop));
+  // Where a stamp may start and end: the clip area, for a wide pen shrunk
+  // by its reach; empty while the stamps are not set up.
+  bool InStampArea(std::int64_t x, std::int64_t y) const {
+    return (static_cast<std::uint64_t>(x - m_stampLeft) < m_stampWidth) &
+           (static_cast<std::uint64_t>(y - m_stampTop) < m_stampHeight);
   }
-  bool BothBeyondOneEdge(std::int64_t x0, std::int64_t y0, std::int64_t x1,
-                         std::int64_t y1) const {
-    return (x0 < m_clipLeft && x1 < m_clipLeft) | (x0 >= m_clipRight && x1 >= m_clipRight) |
-           (y0 < m_clipTop && y1 < m_clipTop) | (y0 >= m_clipBottom && y1 >= m_clipBottom);
-  }
-  // n steps from p; the minor step is taken whenever the remainder passes
-  // 2 aMajor (e = remainder - 2 aMajor turns non-negative). Masks instead of
-  // selects: the compiler turns selects into branches, and for short
-  // stitches the minor step comes as good as randomly.
-  static void BresenhamSteps(std::uint32_t* p, std::int64_t n, std::int64_t e, std::int64_t twoMi,
-                             std::int64_t twoMa, std::int64_t majorStep, std::int64_t minorStep,
-                             std::uint32_t rgb) {
-    // An offset rather than a moving pointer: the step after the last pixel
-    // may point past the buffer.
-    std::int64_t at = 0;
-    for (; n > 0; --n) {
-      p[at] = rgb;
-      const std::int64_t straight = e + twoMi;
-      const std::int64_t carry = ~(straight >> 63);  // all ones when straight >= 0
-      e = straight - (twoMa & carry);
-      at += majorStep + (minorStep & carry);
-    }
-  }
-  // Both ends inside the clip area: step 0 at the start, remainder aMajor.
-  void UnclippedThinLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) {
-    const std::int64_t w = m_target.width;
-    std::uint32_t* p = m_target.pixels.data() + (y0 * w + x0);
-    const std::int64_t dx = x1 - x0, dy = y1 - y0;
-    const std::int64_t adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
-    const std::int64_t sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -w : w;
-    // Masks rather than a branch: the direction of a short stitch is as good
-    // as random.
-    const std::int64_t xMajor = -static_cast<std::int64_t>(adx >= ady);  // all ones or 0
-    const auto pick = [xMajor](std::int64_t ifX, std::int64_t ifY) {
-      return (ifX & xMajor) | (ifY & ~xMajor);
-    };
-    const std::int64_t aMa = pick(adx, ady), aMi = pick(ady, adx);
-    BresenhamSteps(p, aMa, -aMa, 2 * aMi, 2 * aMa, pick(sx, sy), pick(sy, sx), m_penRgb);
-  }
+  void UpdateStampArea();
+  void LongLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);
   // Any thin line; cuts it to the clip area.
   void ThinLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
                 std::uint32_t rgb);
   void WideLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, int width,
                 std::uint32_t rgb);
-  void FillSpan(int y, std::int64_t x0, std::int64_t x1, std::uint32_t rgb);
+  void FillSpan(std::int64_t y, std::int64_t x0, std::int64_t x1, std::uint32_t rgb);
 
   CPixelBuffer& m_target;
   // Clip area in device pixels, right and bottom exclusive.
@@ -188,6 +161,13 @@ class CSoftDC {
   int m_nPenPixels = 1;
 
   std::int64_t m_curX = 0, m_curY = 0;  // device pixels
+
+  CLineStamps m_stamps;
+  std::int64_t m_stampLeft = 0, m_stampTop = 0;
+  std::uint64_t m_stampWidth = 0, m_stampHeight = 0;
+  CPaintedCache m_painted;
+  std::vector<std::int32_t> m_cap;  // FillCapTable(m_nCapWidth)
+  int m_nCapWidth = 0;
 };
 
 // COLORREF 0x00BBGGRR to the pixel buffers' 0x00RRGGBB.

@@ -1,53 +1,22 @@
-// The preview and thumbnail pixels, the block colours and the software device
-// context; and nadelwerk-cli render as a user runs it.
-#include <sys/wait.h>
-
+// The preview and thumbnail pixels and the block colours, as the paint
+// handler draws them.
+#include <array>
 #include <climits>
-#include <cstdlib>
-#include <cstdio>
-#include <random>
 
 #include "framework/frame_surfaces.h"
 #include "render/device_context.h"
-#include "tests/cli_runner.h"
+#include "tests/render_support.h"
 #include "tests/test_support.h"
 
-namespace {
+using namespace render_test;
 
-constexpr std::uint32_t kWhite = 0xFFFFFF;
-constexpr std::uint32_t kBlack = 0x000000;
+namespace {
 
 struct Step {
   int x, y;
   bool colorChange = false;
 };
 constexpr Step Color(int x, int y) { return {x, y, true}; }
-
-struct Box {
-  int minX = INT_MAX, minY = INT_MAX, maxX = -1, maxY = -1;
-  bool Empty() const { return maxX < 0; }
-};
-
-// Bounding box of the pixels that differ from the background.
-Box PaintedBox(const CPixelBuffer& f, std::uint32_t background = kWhite) {
-  Box b;
-  for (int y = 0; y < f.height; ++y)
-    for (int x = 0; x < f.width; ++x)
-      if (f.At(x, y) != background) {
-        b.minX = std::min(b.minX, x);
-        b.maxX = std::max(b.maxX, x);
-        b.minY = std::min(b.minY, y);
-        b.maxY = std::max(b.maxY, y);
-      }
-  return b;
-}
-
-int CountRgb(const CPixelBuffer& f, std::uint32_t rgb, int y0 = 0, int y1 = INT_MAX) {
-  int n = 0;
-  for (int y = y0; y < std::min(y1, f.height); ++y)
-    for (int x = 0; x < f.width; ++x) n += f.At(x, y) == rgb;
-  return n;
-}
 
 }  // namespace
 
@@ -268,6 +237,18 @@ TEST_F(RenderTest, PenWidthIsOneLogicalUnit) {
   }
 }
 
+// A design a tenth of a millimetre across is scaled until its pen is as
+// wide as the frame (s = 262): every stitch paints the rows within 131
+// pixels of the line half a pixel above row 0, and the last block's colour
+// is what shows.
+TEST_F(RenderTest, AFrameWidePenShowsTheBandOfTheLastBlock) {
+  platform.SetFrameSize(IDC_PREVIEW, 262, 330);
+  BrotherBlocks({5, 2});
+  Design({{0, 0}, {1, 0}, {0, 0}, {1, 0}, Color(1, 0), {0, 0}, {1, 0}, {0, 0}});
+  EXPECT_EQ(CountRgb(Preview(), 0x0000E0), 262 * 131);
+  EXPECT_EQ(CountRgb(Preview(), kWhite), 262 * (330 - 131));
+}
+
 TEST_F(RenderTest, LinesPastTheFrameAreCutAtItsEdges) {
   platform.SetFrameSize(IDC_PREVIEW, 50, 40);
   Design({{0, 0}, {1000, 800}, {0, 800}});
@@ -414,164 +395,4 @@ TEST(RenderIconicTest, MinimisedOnlyTheIconIsDrawn) {
   EXPECT_EQ(platform.iconX, (441 - 32 + 1) / 2);
   EXPECT_EQ(platform.iconY, (373 - 32 + 1) / 2);
   EXPECT_EQ(preview.At(0, 0), 0x123456u);
-}
-
-// ---- the device context on its own ----
-
-// A line cut by the clip area paints exactly the pixels of the uncut line
-// inside it: draw each line in a large buffer and again, shifted, in a small
-// one, for both pen kinds.
-TEST(SoftDcTest, ClippedLinesMatchTheUncutLine) {
-  std::mt19937 rng(3);
-  std::uniform_int_distribution<int> coord(-150, 650);
-  constexpr int kOx = 200, kOy = 150, kW = 120, kH = 90;
-  for (int penWidth : {0, 3, 4}) {
-    for (int n = 0; n < 400; ++n) {
-      const int x0 = coord(rng), y0 = coord(rng), x1 = coord(rng), y1 = coord(rng);
-      CPixelBuffer big, small;
-      big.Resize(1200, 1200);
-      small.Resize(kW, kH);
-      CPen pen;
-      pen.CreatePen(PS_SOLID, penWidth, RGB(255, 0, 0));
-      CSoftDC bigDc(big), smallDc(small);
-      bigDc.SelectObject(&pen);
-      smallDc.SelectObject(&pen);
-      // The big buffer is shifted by 300 so that no line leaves it.
-      bigDc.MoveTo(x0 + 300, y0 + 300);
-      bigDc.LineTo(x1 + 300, y1 + 300);
-      smallDc.MoveTo(x0 - kOx, y0 - kOy);
-      smallDc.LineTo(x1 - kOx, y1 - kOy);
-      int mismatches = 0;
-      for (int y = 0; y < kH; ++y)
-        for (int x = 0; x < kW; ++x)
-          mismatches += small.At(x, y) != big.At(x + kOx + 300, y + kOy + 300);
-      ASSERT_EQ(mismatches, 0) << "pen " << penWidth << " line (" << x0 << "," << y0 << ")-("
-                               << x1 << "," << y1 << ")";
-    }
-  }
-}
-
-TEST(SoftDcTest, ThinLinesLeaveTheEndPointAndPaintEveryStep) {
-  CPixelBuffer f;
-  f.Resize(20, 20);
-  CSoftDC dc(f);
-  std::fill(f.pixels.begin(), f.pixels.end(), kWhite);
-  dc.MoveTo(2, 3);
-  dc.LineTo(12, 7);  // 10 steps in x
-  EXPECT_EQ(CountRgb(f, kBlack), 10);
-  EXPECT_EQ(f.At(2, 3), kBlack);
-  EXPECT_EQ(f.At(12, 7), kWhite);
-  EXPECT_EQ(f.At(11, 7), kBlack);
-  dc.LineTo(12, 7);  // zero length: nothing
-  EXPECT_EQ(CountRgb(f, kBlack), 10);
-}
-
-TEST(SoftDcTest, TheClipRegionLimitsDrawing) {
-  CPixelBuffer f;
-  f.Resize(40, 40);
-  std::fill(f.pixels.begin(), f.pixels.end(), kWhite);
-  CSoftDC dc(f);
-  CRgn region;
-  region.CreateRectRgn(10, 10, 30, 20);
-  dc.SelectClipRgn(&region);
-  dc.SelectStockObject(BLACK_BRUSH);
-  dc.Rectangle(-5, -5, 100, 100);
-  const Box b = PaintedBox(f);
-  EXPECT_EQ(b.minX, 10);
-  EXPECT_EQ(b.maxX, 29);
-  EXPECT_EQ(b.minY, 10);
-  EXPECT_EQ(b.maxY, 19);
-  EXPECT_EQ(CountRgb(f, kBlack), 200);
-}
-
-TEST(SoftDcTest, IsotropicMappingUsesTheSmallerScaleAndRoundsToNearest) {
-  CPixelBuffer f;
-  f.Resize(300, 330);
-  CSoftDC dc(f);
-  dc.SetMapMode(MM_ISOTROPIC);
-  dc.SetWindowExt(1000, 500);
-  dc.SetViewportExt(300, 330);
-  EXPECT_EQ(dc.LogicalToDevice(1000), 300);
-  EXPECT_EQ(dc.LogicalToDevice(5), 2);     // 1.5 rounds up
-  EXPECT_EQ(dc.LogicalToDevice(-5), -1);   // -1.5 rounds up too
-  EXPECT_EQ(dc.LogicalToDevice(4), 1);     // 1.2
-  EXPECT_EQ(dc.LogicalToDevice(32767), 9830);
-  EXPECT_EQ(dc.LogicalToDevice(-32768), -9830);
-  EXPECT_EQ(dc.LogicalToDevice(3'000'005), 900'002);  // outside the fast range: 900001.5
-  // Every value agrees with the exact rational rounding.
-  dc.SetWindowExt(977, 1013);
-  dc.SetViewportExt(263, 331);
-  for (int v = -70000; v <= 70000; v += 7) {
-    const long long n = 2LL * v * 263 + 977, d = 2LL * 977;
-    const long long expected = n >= 0 ? n / d : -((-n + d - 1) / d);
-    ASSERT_EQ(dc.LogicalToDevice(v), expected) << v;
-  }
-}
-
-// ---- nadelwerk-cli render ----
-
-namespace {
-
-// Width, height, bit depth and colour type from a PNG's IHDR chunk.
-struct PngHeader {
-  unsigned width = 0, height = 0, depth = 0, colorType = 0;
-};
-PngHeader ReadPngHeader(const std::string& path) {
-  const Bytes b = ReadFileBytes(path);
-  PngHeader h;
-  static const std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-  if (b.size() < 33 || !std::equal(kSignature, kSignature + 8, b.begin())) return h;
-  auto be32 = [&](std::size_t o) {
-    return (unsigned{b[o]} << 24) | (unsigned{b[o + 1]} << 16) | (unsigned{b[o + 2]} << 8) | b[o + 3];
-  };
-  h.width = be32(16);
-  h.height = be32(20);
-  h.depth = b[24];
-  h.colorType = b[25];
-  return h;
-}
-
-Bytes SmallDst() {
-  ByteBuilder b;
-  b.fill(512, ' ').bytes({0x05, 0x05, 0x07, 0x00, 0x00, 0xC3, 0x80, 0x00, 0x83, 0x00, 0x00, 0xF3});
-  return b;
-}
-
-}  // namespace
-
-TEST(CliRenderTest, WritesTheFrameAsRgbPng) {
-  TempDir dir;
-  const std::string in = dir.Write("a.dst", SmallDst());
-  const std::string out = (dir.path() / "a.png").string();
-  ASSERT_EQ(CliStatus("render " + in + " " + out), 0);
-  PngHeader h = ReadPngHeader(out);
-  EXPECT_EQ(h.width, 262u);
-  EXPECT_EQ(h.height, 330u);
-  EXPECT_EQ(h.depth, 8u);
-  EXPECT_EQ(h.colorType, 2u);  // RGB
-
-  ASSERT_EQ(CliStatus("render " + in + " " + out +
-                   " --zoom 300 --rotate 3 --scroll 100,40 --size 640x480"),
-            0);
-  h = ReadPngHeader(out);
-  EXPECT_EQ(h.width, 640u);
-  EXPECT_EQ(h.height, 480u);
-
-  ASSERT_EQ(CliStatus("render " + in + " --thumbnail " + out), 0);
-  h = ReadPngHeader(out);
-  EXPECT_EQ(h.width, 105u);
-  EXPECT_EQ(h.height, 100u);
-}
-
-TEST(CliRenderTest, BadArgumentsAndFilesGiveTheirExitCodes) {
-  TempDir dir;
-  const std::string in = dir.Write("a.dst", SmallDst());
-  const std::string out = (dir.path() / "a.png").string();
-  for (const char* bad : {" --zoom 110", " --zoom", " --rotate 4", " --scroll 50",
-                          " --scroll 101,0", " --size 0x10", " --size 10x", " --fast"})
-    EXPECT_EQ(CliStatus("render " + in + " " + out + bad), 2) << bad;
-  EXPECT_EQ(CliStatus("render " + in), 2);
-  EXPECT_FALSE(std::filesystem::exists(out));
-  EXPECT_EQ(CliStatus("render " + (dir.path() / "missing.dst").string() + " " + out), 1);
-  EXPECT_EQ(CliStatus("render " + in + " " + (dir.path() / "no" / "a.png").string()), 1);
 }
