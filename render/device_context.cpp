@@ -1,6 +1,8 @@
 #include "render/device_context.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 
 #include "render/capsule.h"
 
@@ -56,7 +58,7 @@ void CSoftDC::SelectClipRgn(const CRgn* region) {
   }
   // A stroke drawn under the old clip may have painted less than it would now.
   m_painted.Forget();
-  UpdateStampArea();
+  UpdateLineAreas();
 }
 
 CPen* CSoftDC::SelectObject(CPen* pen) {
@@ -163,8 +165,6 @@ i64 CSoftDC::Scale(i64 v, i64 num, i64 den) {
   return Clamp64(FloorDiv(n, 2 * static_cast<i128>(den)), -kLimit, kLimit);
 }
 
-i64 CSoftDC::SlowLogicalToDevice(int v) const { return Scale(v, m_nScaleNum, m_nScaleDen); }
-
 void CSoftDC::UpdatePenPixels() {
   int pixels = 1;
   if (m_nPenWidth != 0) {
@@ -173,43 +173,49 @@ void CSoftDC::UpdatePenPixels() {
   }
   if (pixels == m_nPenPixels) return;
   m_nPenPixels = pixels;
-  if (m_stamps.Ready()) m_stamps.Reset(m_nPenPixels, m_target.width);
-  UpdateStampArea();
+  m_nStampSet = pixels > 1 ? 1 : 0;
+  UpdateLineAreas();
 }
 
-void CSoftDC::UpdateStampArea() {
-  m_stampLeft = m_stampTop = 0;
-  m_stampWidth = m_stampHeight = 0;
-  if (!m_stamps.Ready() || m_nPenPixels > CLineStamps::kMaxWidth) return;
-  i64 left = m_clipLeft, top = m_clipTop, right = m_clipRight, bottom = m_clipBottom;
-  if (m_nPenPixels > 1) {
-    // A stroke reaches at most width / 2 + 1 pixels beyond its end points;
-    // the integer spans hold within kExactCapsuleMaxCoord.
-    const i64 margin = m_nPenPixels / 2 + 1;
-    left = std::max(left + margin, -kExactCapsuleMaxCoord);
-    top = std::max(top + margin, -kExactCapsuleMaxCoord);
-    right = std::min(right - margin, kExactCapsuleMaxCoord + 1);
-    bottom = std::min(bottom - margin, kExactCapsuleMaxCoord + 1);
-  }
+void CSoftDC::UpdateLineAreas() {
+  const i64 reach = m_nPenPixels > 1 ? m_nPenPixels / 2 + 1 : 0;
+  m_reachArea = {m_clipLeft - reach, m_clipTop - reach, m_clipRight + reach,
+                 m_clipBottom + reach};
+  m_stampArea = {};
+  const CLineStamps& stamps = m_stamps[m_nStampSet];
+  if (!stamps.Ready() || stamps.PenPixels() != m_nPenPixels) return;
+  // A wide stamp's pixels are those of the floating-point stroke while its
+  // end points stay within kExactCapsuleMaxCoord.
+  const i64 limit = m_nPenPixels > 1 ? kExactCapsuleMaxCoord : INT64_MAX / 4;
+  const i64 left = std::max(m_clipLeft + reach, -limit), top = std::max(m_clipTop + reach, -limit);
+  const i64 right = std::min(m_clipRight - reach, limit + 1);
+  const i64 bottom = std::min(m_clipBottom - reach, limit + 1);
   if (left >= right || top >= bottom) return;
-  m_stampLeft = left;
-  m_stampTop = top;
-  m_stampWidth = static_cast<std::uint64_t>(right - left);
-  m_stampHeight = static_cast<std::uint64_t>(bottom - top);
+  m_stampArea = {left, top, static_cast<std::uint64_t>(right - left),
+                 static_cast<std::uint64_t>(bottom - top)};
 }
 
 void CSoftDC::LongLine(i64 x0, i64 y0, i64 x1, i64 y1) {
-  // The first line sets the stamps up (offsets of up to kReach rows must fit
-  // 32 bits); from the next one on, short lines take them.
-  if (!m_stamps.Ready() && m_nPenPixels <= CLineStamps::kMaxWidth &&
-      m_target.width <= (1 << 24)) {
-    m_stamps.Reset(m_nPenPixels, m_target.width);
-    UpdateStampArea();
+  if (m_clipLeft >= m_clipRight || m_clipTop >= m_clipBottom) return;
+  // The first line drawn with a pen sets its stamps up (offsets of up to
+  // kReach rows must fit 32 bits); from the next one on, short lines take them.
+  CLineStamps& stamps = m_stamps[m_nStampSet];
+  if (m_nPenPixels <= CLineStamps::kMaxWidth && m_target.width <= (1 << 24) &&
+      !(stamps.Ready() && stamps.PenPixels() == m_nPenPixels)) {
+    stamps.Reset(m_nPenPixels, m_target.width);
+    UpdateLineAreas();
   }
+  // A short line that the clip area cuts: its stamp, pixel by pixel.
+  const i64 dx = x1 - x0, dy = y1 - y0, limit = kExactCapsuleMaxCoord;
+  if (stamps.Ready() && stamps.PenPixels() == m_nPenPixels &&
+      std::max(std::llabs(dx), std::llabs(dy)) <= CLineStamps::kReach &&
+      std::max({std::llabs(x0), std::llabs(y0), std::llabs(x1), std::llabs(y1)}) <= limit &&
+      stamps.PaintClipped(m_target.pixels.data(), x0, y0, dx, dy, m_penRgb, m_clipLeft,
+                          m_clipTop, m_clipRight, m_clipBottom))
+    return;
   if (m_nPenPixels > 1)
     WideLine(x0, y0, x1, y1, m_nPenPixels, m_penRgb);
-  else if (!((x0 < m_clipLeft && x1 < m_clipLeft) | (x0 >= m_clipRight && x1 >= m_clipRight) |
-             (y0 < m_clipTop && y1 < m_clipTop) | (y0 >= m_clipBottom && y1 >= m_clipBottom)))
+  else
     ThinLine(x0, y0, x1, y1, m_penRgb);
 }
 

@@ -10,6 +10,7 @@
 // remembers what it has painted (render/painted_cache.h).
 #pragma once
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "framework/platform.h"
@@ -80,53 +81,107 @@ class CSoftDC {
   // position. One-pixel lines leave the end point unpainted; wider pens draw
   // round-capped strokes. A short line inside the clip area is painted from
   // its stamp; any other goes through LongLine.
-  [[gnu::always_inline]] void LineTo(int x, int y) {
-    const std::int64_t x1 = LogicalToDevice(x), y1 = LogicalToDevice(y);
-    const std::int64_t dx = x1 - m_curX, dy = y1 - m_curY;
-    constexpr std::uint64_t kReach = CLineStamps::kReach;
-    const bool stamped =
-        InStampArea(m_curX, m_curY) & InStampArea(x1, y1) &
-        (static_cast<std::uint64_t>(dx + kReach) <= 2 * kReach) &
-        (static_cast<std::uint64_t>(dy + kReach) <= 2 * kReach);
-    if (!stamped || !m_stamps.Paint(m_target.pixels.data() + (m_curY * m_target.width + m_curX),
-                                    dx, dy, m_penRgb))
-      LongLine(m_curX, m_curY, x1, y1);
-    m_curX = x1;
-    m_curY = y1;
+  void LineTo(int x, int y) {
+    bool first = true;
+    PolylineTo([&](int& px, int& py) {
+      px = x;
+      py = y;
+      return std::exchange(first, false);
+    });
+  }
+  // LineTo through each point next(x, y) yields until it returns false, as
+  // GDI's PolylineTo with the points made on the fly; for long runs of
+  // points, as the drawing state stays in registers between the lines.
+  template <typename NextPoint>
+  void PolylineTo(NextPoint&& next) {
+    const CMapping map = Mapping();
+    std::uint32_t* const pixels = m_target.pixels.data();
+    const std::int64_t stride = m_target.width;
+    const std::uint32_t rgb = m_penRgb;
+    CLineStamps& stamps = m_stamps[m_nStampSet];
+    CStampArea area = m_stampArea;
+    std::int64_t x0 = m_curX, y0 = m_curY;
+    bool startInside = area.Has(x0, y0);
+    int x, y;
+    while (next(x, y)) {
+      const std::int64_t x1 = map(x), y1 = map(y);
+      const std::int64_t dx = x1 - x0, dy = y1 - y0;
+      constexpr std::uint64_t kReach = CLineStamps::kReach;
+      bool endInside = area.Has(x1, y1);
+      const bool stamped = startInside & endInside &
+                           (static_cast<std::uint64_t>(dx + kReach) <= 2 * kReach) &
+                           (static_cast<std::uint64_t>(dy + kReach) <= 2 * kReach);
+      if ((!stamped || !stamps.Paint(pixels + (y0 * stride + x0), dx, dy, rgb)) &&
+          !m_reachArea.Misses(x0, y0, x1, y1)) {
+        LongLine(x0, y0, x1, y1);
+        area = m_stampArea;
+        endInside = area.Has(x1, y1);
+      }
+      startInside = endInside;
+      x0 = x1;
+      y0 = y1;
+    }
+    m_curX = x0;
+    m_curY = y0;
   }
   // Fills the rectangle with the brush and outlines it with the pen; the
   // right and bottom edges are exclusive, as on the platform.
   void Rectangle(int left, int top, int right, int bottom);
 
   // The mapping, for callers that want to know where a logical point lands.
-  std::int64_t LogicalToDevice(int v) const {
-    if (m_bFastScale && v >= -kFastRange && v <= kFastRange) {
-      const auto n = static_cast<std::uint64_t>(2 * static_cast<std::int64_t>(v) * m_nScaleNum +
-                                                m_nScaleDen + m_nBias);
-      const auto product = static_cast<unsigned __int128>(n) * m_nMagic;
-      return static_cast<std::int64_t>(static_cast<std::uint64_t>(product >> 64) >> m_nShift) -
-             m_nBiasSteps;
-    }
-    return SlowLogicalToDevice(v);
-  }
+  std::int64_t LogicalToDevice(int v) const { return Mapping()(v); }
   // Width in pixels that the selected pen draws with.
   int PenPixelWidth() const { return m_nPenPixels; }
 
  private:
   static constexpr int kFastRange = 1 << 21;
-  std::int64_t SlowLogicalToDevice(int v) const;
   static std::int64_t Scale(std::int64_t v, std::int64_t num, std::int64_t den);
+  // The mapping's constants by value, so that a loop keeps them in registers
+  // (pixel stores may alias an int member, not a local).
+  struct CMapping {
+    bool fast;
+    std::int64_t num, den, twoNum, denBias, biasSteps;
+    std::uint64_t magic;
+    int shift;
+    std::int64_t operator()(int v) const {
+      if (fast && v >= -kFastRange && v <= kFastRange) {
+        const auto n = static_cast<std::uint64_t>(v * twoNum + denBias);
+        const auto product = static_cast<unsigned __int128>(n) * magic;
+        return static_cast<std::int64_t>(static_cast<std::uint64_t>(product >> 64) >> shift) -
+               biasSteps;
+      }
+      return Scale(v, num, den);
+    }
+  };
+  CMapping Mapping() const {
+    return {m_bFastScale,           m_nScaleNum, m_nScaleDen, 2 * m_nScaleNum,
+            m_nScaleDen + m_nBias, m_nBiasSteps, m_nMagic,    m_nShift};
+  }
   void UpdateScale();
   void UpdatePenPixels();
   void ChooseIsotropicScale();
   void PrepareFastScale();
   // Where a stamp may start and end: the clip area, for a wide pen shrunk
   // by its reach; empty while the stamps are not set up.
-  bool InStampArea(std::int64_t x, std::int64_t y) const {
-    return (static_cast<std::uint64_t>(x - m_stampLeft) < m_stampWidth) &
-           (static_cast<std::uint64_t>(y - m_stampTop) < m_stampHeight);
-  }
-  void UpdateStampArea();
+  struct CStampArea {
+    std::int64_t left = 0, top = 0;
+    std::uint64_t width = 0, height = 0;
+    bool Has(std::int64_t x, std::int64_t y) const {
+      return (static_cast<std::uint64_t>(x - left) < width) &
+             (static_cast<std::uint64_t>(y - top) < height);
+    }
+  };
+  // The clip area grown by the pen's reach (width / 2 + 1 for a wide pen):
+  // a line with both ends beyond one of its edges paints nothing.
+  struct CReachArea {
+    std::int64_t left = 0, top = 0, right = 0, bottom = 0;  // right, bottom exclusive
+    bool Misses(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) const {
+      return (x0 < left && x1 < left) | (x0 >= right && x1 >= right) | (y0 < top && y1 < top) |
+             (y0 >= bottom && y1 >= bottom);
+    }
+  };
+  void UpdateLineAreas();
+  // Any line that is not painted from a stamp and may reach the clip area.
   void LongLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1);
   // Any thin line; cuts it to the clip area.
   void ThinLine(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
@@ -162,9 +217,12 @@ class CSoftDC {
 
   std::int64_t m_curX = 0, m_curY = 0;  // device pixels
 
-  CLineStamps m_stamps;
-  std::int64_t m_stampLeft = 0, m_stampTop = 0;
-  std::uint64_t m_stampWidth = 0, m_stampHeight = 0;
+  // Thin and wide stamps apart: a paint switches to the default pen and back
+  // for every colour.
+  CLineStamps m_stamps[2];
+  int m_nStampSet = 0;  // 1 for a pen wider than one pixel
+  CStampArea m_stampArea;
+  CReachArea m_reachArea;
   CPaintedCache m_painted;
   std::vector<std::int32_t> m_cap;  // FillCapTable(m_nCapWidth)
   int m_nCapWidth = 0;

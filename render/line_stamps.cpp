@@ -1,6 +1,7 @@
 #include "render/line_stamps.h"
 
 #include <cstdlib>
+#include <utility>
 
 #include "render/capsule.h"
 
@@ -9,27 +10,74 @@ void CLineStamps::Reset(int penPixels, std::int64_t stride) {
   m_stride = stride;
   m_index.assign(static_cast<std::size_t>(kSide) * kSide, Entry{});
   m_pool.clear();
+  m_steps.clear();
+  m_bFull = false;
   if (penPixels > 1) FillCapTable(penPixels, m_cap);
 }
 
-bool CLineStamps::Build(Entry& e, std::int64_t dx, std::int64_t dy) {
-  const std::size_t first = m_pool.size();
+bool CLineStamps::PaintClipped(std::uint32_t* pixels, std::int64_t x0, std::int64_t y0,
+                               std::int64_t dx, std::int64_t dy, std::uint32_t rgb,
+                               std::int64_t left, std::int64_t top, std::int64_t right,
+                               std::int64_t bottom) {
+  const std::size_t at = Index(dx, dy);
+  if (m_index[at].kind == kUnbuilt && !Build(at, dx, dy)) return false;
+  const Entry e = m_index[at];
+  if (e.kind == kEmpty) return true;
+  // Pixels outside the clip area go to a sink: selects, not branches, for
+  // the edge runs through the stamp at random.
+  std::uint32_t sink[1];
+  const std::uint16_t* steps = m_steps[e.firstBlock].data();
+  const int count = e.kind == kShort ? 4 : 16 * e.blocks;
+  const std::int64_t xBase = x0 - 128, yBase = y0 - 128;
+  for (int i = 0; i < count; ++i) {
+    const std::int64_t x = xBase + (steps[i] & 0xFF), y = yBase + (steps[i] >> 8);
+    const bool in = (x >= left) & (x < right) & (y >= top) & (y < bottom);
+    (in ? pixels : sink)[in ? y * m_stride + x : 0] = rgb;
+  }
+  return true;
+}
+
+bool CLineStamps::Build(std::size_t at, std::int64_t dx, std::int64_t dy) {
+  if (m_bFull) return false;
+  m_scratch.clear();
   if (m_nPenPixels <= 1) {
     // The thin line's steps (see CSoftDC::ThinLine), end point left out.
     const std::int64_t adx = std::llabs(dx), ady = std::llabs(dy);
-    const std::int64_t sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -m_stride : m_stride;
+    const std::int64_t sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
     const bool xMajor = adx >= ady;
     const std::int64_t aMa = xMajor ? adx : ady, aMi = xMajor ? ady : adx;
-    const std::int64_t majorStep = xMajor ? sx : sy, minorStep = xMajor ? sy : sx;
-    std::int64_t err = -aMa, at = 0;
+    std::int64_t err = -aMa, x = 0, y = 0;
     for (std::int64_t n = 0; n < aMa; ++n) {
-      m_pool.push_back(static_cast<std::int32_t>(at));
+      m_scratch.push_back({static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)});
       err += 2 * aMi;
-      at += majorStep;
+      (xMajor ? x : y) += xMajor ? sx : sy;
       if (err >= 0) {
         err -= 2 * aMa;
-        at += minorStep;
+        (xMajor ? y : x) += xMajor ? sy : sx;
       }
+    }
+  } else if (dx < 0 || dy < 0 || dy > dx) {
+    // The stroke's mirror images: x -> -x - e, y -> -y - e and swapping x
+    // and y map the pixel centres onto themselves and the stroke from (0, 0)
+    // by (dx, dy) onto those by (-dx, dy), (dx, -dy) and (dy, dx), the centre
+    // line's shift of e / 2 (e = 1 for an even width) included. So only
+    // 0 <= dy <= dx is computed.
+    const bool swap = std::llabs(dy) > std::llabs(dx);
+    const std::int64_t cx = swap ? std::llabs(dy) : std::llabs(dx);
+    const std::int64_t cy = swap ? std::llabs(dx) : std::llabs(dy);
+    const std::size_t canonical = Index(cx, cy);
+    if (m_index[canonical].kind == kUnbuilt && !Build(canonical, cx, cy)) return false;
+    m_scratch.clear();  // the canonical build used it
+    const Entry c = m_index[canonical];
+    const int e = m_nPenPixels % 2 == 0 ? 1 : 0;
+    const int count = c.kind == kEmpty ? 0 : c.kind == kShort ? 4 : 16 * c.blocks;
+    for (int i = 0; i < count; ++i) {
+      const std::uint16_t step = m_steps[c.firstBlock + i / 16][i % 16];
+      std::int32_t x = (step & 0xFF) - 128, y = (step >> 8) - 128;
+      if (swap) std::swap(x, y);
+      if (dx < 0) x = -x - e;
+      if (dy < 0) y = -y - e;
+      m_scratch.push_back({x, y});
     }
   } else if (dx != 0 || dy != 0) {
     CCapsuleRows rows(0, 0, dx, dy, m_nPenPixels, m_cap.data());
@@ -37,22 +85,30 @@ bool CLineStamps::Build(Entry& e, std::int64_t dx, std::int64_t dy) {
       std::int64_t lo, hi;
       if (!rows.Next(lo, hi)) continue;
       for (std::int64_t x = lo; x <= hi; ++x)
-        m_pool.push_back(static_cast<std::int32_t>(y * m_stride + x));
+        m_scratch.push_back({static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)});
     }
   }
-  std::size_t count = m_pool.size() - first;
-  if (count % 4 != 0) {
-    const std::int32_t start = m_pool[first];
-    while (count % 4 != 0) {
-      m_pool.push_back(start);
-      ++count;
-    }
+  Entry& e = m_index[at];
+  const std::size_t count = m_scratch.size();
+  if (count == 0) {
+    e.kind = kEmpty;
+    return true;
   }
-  if (m_pool.size() > kPoolLimit) {
-    m_pool.resize(first);
+  const std::size_t blocks = (count + 15) / 16;
+  if (blocks > 255 || m_pool.size() + blocks > kPoolLimit) {
+    m_bFull = true;
     return false;
   }
-  e.first = static_cast<std::int32_t>(first);
-  e.count = static_cast<std::int32_t>(count);
+  e = {static_cast<std::uint16_t>(m_pool.size()), static_cast<std::uint8_t>(blocks),
+       count <= 4 ? kShort : kBlocks};
+  for (std::size_t b = 0; b < blocks; ++b) {
+    CBlock& block = m_pool.emplace_back();
+    auto& steps = m_steps.emplace_back();
+    for (std::size_t i = 0; i < 16; ++i) {
+      const auto [x, y] = m_scratch[16 * b + i < count ? 16 * b + i : 0];
+      block.at[i] = static_cast<std::int32_t>(y * m_stride + x);
+      steps[i] = static_cast<std::uint16_t>((y + 128) << 8 | (x + 128));
+    }
+  }
   return true;
 }

@@ -1,13 +1,17 @@
 // The pixels of short lines, kept as offsets from the start pixel for each
 // step (dx, dy): dense fills are made of short stitches whose few steps
 // repeat over and over, so each line costs a table look-up and its stores.
-// A stamp is the line the device context would draw there, so it may only
+// A stamp is the line the device context would draw there; Paint may only
 // be used where the whole line lies inside the clip area.
 //
-// Layout: one entry per step, (2 kReach + 1)^2 of them, dy major; an entry
-// names a run of offsets in the pool, padded to a multiple of four with
-// copies of its first offset (painting a pixel twice changes nothing).
+// Layout: one 4-byte entry per step, (2 kReach + 1)^2 of them, dy major,
+// naming a run of cache-line-sized blocks of 16 offsets in the pool. A block
+// not filled by the line repeats its first offset (painting a pixel twice
+// changes nothing); a line of up to 4 pixels uses only the first 4 offsets.
+// The same blocks of m_steps hold each pixel's (x, y) from the start as two
+// bytes, for lines that the clip area cuts.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -20,34 +24,72 @@ class CLineStamps {
   // kMaxWidth: the round-capped stroke) into rows stride pixels apart.
   void Reset(int penPixels, std::int64_t stride);
   bool Ready() const { return !m_index.empty(); }
+  int PenPixels() const { return m_nPenPixels; }
 
   // Paints the line from p by (dx, dy), |dx|, |dy| <= kReach; false when
   // the stamp cannot be kept (the pool is full), and nothing was painted.
-  bool Paint(std::uint32_t* p, std::int64_t dx, std::int64_t dy, std::uint32_t rgb) {
-    Entry& e = m_index[static_cast<std::size_t>((dy + kReach) * kSide + (dx + kReach))];
-    if (e.count < 0 && !Build(e, dx, dy)) return false;
-    const std::int32_t* o = m_pool.data() + e.first;
-    for (std::int32_t i = 0; i < e.count; i += 4) {
-      p[o[i]] = rgb;
-      p[o[i + 1]] = rgb;
-      p[o[i + 2]] = rgb;
-      p[o[i + 3]] = rgb;
+  [[gnu::always_inline]] bool Paint(std::uint32_t* p, std::int64_t dx, std::int64_t dy,
+                                    std::uint32_t rgb) {
+    const std::size_t at = Index(dx, dy);
+    Entry e = m_index[at];
+    if (e.kind == kUnbuilt) {
+      if (!Build(at, dx, dy)) return false;
+      e = m_index[at];
+    }
+    // Fixed runs of stores rather than a loop whose length changes from
+    // line to line: a mispredicted loop end costs more than a few stores.
+    const CBlock* block = m_pool.data() + e.firstBlock;
+    if (e.kind == kShort) {
+      Store<4>(p, block->at, rgb);
+    } else if (e.kind == kBlocks) {
+      for (int k = 0; k < e.blocks; ++k) Store<16>(p, block[k].at, rgb);
     }
     return true;
   }
+  // The same, painting only the pixels inside [left, right) x [top, bottom)
+  // for a line from (x0, y0).
+  bool PaintClipped(std::uint32_t* pixels, std::int64_t x0, std::int64_t y0, std::int64_t dx,
+                    std::int64_t dy, std::uint32_t rgb, std::int64_t left, std::int64_t top,
+                    std::int64_t right, std::int64_t bottom);
 
  private:
-  static constexpr int kSide = 2 * kReach + 1;
-  static constexpr std::size_t kPoolLimit = std::size_t{1} << 20;  // 4 MB of offsets
-  struct Entry {
-    std::int32_t first = 0;
-    std::int32_t count = -1;  // -1: not built yet
+  struct alignas(64) CBlock {
+    std::int32_t at[16];
   };
-  bool Build(Entry& e, std::int64_t dx, std::int64_t dy);
+  enum : std::uint8_t { kUnbuilt, kEmpty, kShort, kBlocks };
+  struct Entry {
+    std::uint16_t firstBlock = 0;
+    std::uint8_t blocks = 0;
+    std::uint8_t kind = kUnbuilt;
+  };
+  static constexpr int kSide = 2 * kReach + 1;
+  static std::size_t Index(std::int64_t dx, std::int64_t dy) {
+    return static_cast<std::size_t>((dy + kReach) * kSide + (dx + kReach));
+  }
+  static constexpr std::size_t kPoolLimit = 65535;  // blocks: 4 MB of offsets
+
+  // Offsets loaded before their stores: a store may alias the pool (int32),
+  // so a load after it would wait for it.
+  template <int N>
+  [[gnu::always_inline]] static void Store(std::uint32_t* p, const std::int32_t* o,
+                                           std::uint32_t rgb) {
+#pragma GCC unroll 16
+    for (int i = 0; i < N; i += 4) {
+      const std::int32_t o0 = o[i], o1 = o[i + 1], o2 = o[i + 2], o3 = o[i + 3];
+      p[o0] = rgb;
+      p[o1] = rgb;
+      p[o2] = rgb;
+      p[o3] = rgb;
+    }
+  }
+  bool Build(std::size_t at, std::int64_t dx, std::int64_t dy);
 
   int m_nPenPixels = 1;
   std::int64_t m_stride = 0;
+  bool m_bFull = false;  // the pool reached kPoolLimit: no more stamps
   std::vector<Entry> m_index;
-  std::vector<std::int32_t> m_pool;
+  std::vector<CBlock> m_pool;
+  std::vector<std::array<std::uint16_t, 16>> m_steps;  // x + 128 low byte, y + 128 high
   std::vector<std::int32_t> m_cap;
+  std::vector<std::array<std::int32_t, 2>> m_scratch;  // (x, y) of the stamp being built
 };

@@ -12,23 +12,22 @@ constexpr int kThumbnailRows = 38;
 constexpr int kThumbnailRowBytes = kThumbnailColumns / 8;
 constexpr int kThumbnailScale = 2;  // each thumbnail pixel is a 2 x 2 square
 
-struct CScreenPoint {
-  int x, y;
-};
-
-// Screen position of a record by the rotation, before the mapping scales it.
+// Screen position of a record by the rotation, before the mapping scales it:
+// x = a X + b Y + c, y = d X + e Y + f, each of a, b, d, e being -1, 0 or 1.
 struct CRotation {
-  int rotation, minX, maxX, minY, maxY, offsetX, offsetY;
-
-  CScreenPoint operator()(int X, int Y) const {
-    switch (rotation) {
-      case 1: return {maxY - Y - offsetX, X - minX - offsetY};
-      case 2: return {maxX - X - offsetX, maxY - Y - offsetY};
-      case 3: return {Y - minY - offsetX, maxX - X - offsetY};
-      default: return {X - minX - offsetX, Y - minY - offsetY};
-    }
-  }
+  int a, b, c, d, e, f;
+  int X(int x, int y) const { return a * x + b * y + c; }
+  int Y(int x, int y) const { return d * x + e * y + f; }
 };
+
+CRotation Turn(int rotation, int minX, int maxX, int minY, int maxY, int offsetX, int offsetY) {
+  switch (rotation) {
+    case 1: return {0, -1, maxY - offsetX, 1, 0, -minX - offsetY};
+    case 2: return {-1, 0, maxX - offsetX, 0, -1, maxY - offsetY};
+    case 3: return {0, 1, -minY - offsetX, -1, 0, maxX - offsetY};
+    default: return {1, 0, -minX - offsetX, 0, 1, -minY - offsetY};
+  }
+}
 
 }  // namespace
 
@@ -65,22 +64,31 @@ void CViewerDlg::OnPaint() {
     dc.SetViewportExt(client.right, client.bottom);
     dc.MoveTo(0, 0);
 
-    const CRotation turn{m_nRotation & 3, m_nMinX, m_nMaxX, m_nMinY, m_nMaxY, m_nOffsetX, m_nOffsetY};
+    const CRotation turn =
+        Turn(m_nRotation & 3, m_nMinX, m_nMaxX, m_nMinY, m_nMaxY, m_nOffsetX, m_nOffsetY);
     std::size_t records = m_arrKind.size();
     if (m_arrX.size() < records) records = m_arrX.size();
     if (m_arrY.size() < records) records = m_arrY.size();
-    for (std::size_t i = 0; i < records; ++i) {
-      const std::uint8_t kind = m_arrKind[i];
-      if (kind == KIND_END) break;
-      if (kind == KIND_COLOR) {
-        dc.SelectObject(keptPen);
-        pen.DeleteObject();
-        pen.CreatePen(PS_SOLID, 1, BlockColor(++block));
-        dc.SelectObject(&pen);
-        continue;
-      }
-      const CScreenPoint p = turn(m_arrX[i], m_arrY[i]);
-      dc.LineTo(p.x, p.y);
+    const std::int16_t* const xs = m_arrX.data();
+    const std::int16_t* const ys = m_arrY.data();
+    const std::uint8_t* const kinds = m_arrKind.data();
+    // The lines of one colour block, up to its colour change or the end.
+    std::size_t i = 0;
+    const auto nextPoint = [&](int& x, int& y) {
+      if (i >= records || kinds[i] == KIND_END || kinds[i] == KIND_COLOR) return false;
+      x = turn.X(xs[i], ys[i]);
+      y = turn.Y(xs[i], ys[i]);
+      ++i;
+      return true;
+    };
+    for (;;) {
+      dc.PolylineTo(nextPoint);
+      if (i >= records || kinds[i] == KIND_END) break;
+      dc.SelectObject(keptPen);
+      pen.DeleteObject();
+      pen.CreatePen(PS_SOLID, 1, BlockColor(++block));
+      dc.SelectObject(&pen);
+      ++i;
     }
 
     dc.SelectObject(keptPen);

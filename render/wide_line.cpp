@@ -18,20 +18,23 @@ i64 CeilHalf(i64 n) { return (n + 1) >> 1; }
 void CSoftDC::WideLine(i64 x0, i64 y0, i64 x1, i64 y1, int width, std::uint32_t rgb) {
   if (x0 == x1 && y0 == y1) return;
   if (m_clipLeft >= m_clipRight || m_clipTop >= m_clipBottom) return;
-  const bool exact = ExactCapsuleApplies(x0, y0, x1, y1, width);
-
-  // Every pixel of the stroke within the clip area lies in box (the
-  // floating-point edges may reach one pixel further).
-  const i64 shift = width % 2 == 0 ? 1 : 0, slack = exact ? 0 : 1;
-  CPixelRect box{CeilHalf(2 * std::min(x0, x1) - shift - width) - slack,
-                 CeilHalf(2 * std::min(y0, y1) - shift - width) - slack,
-                 FloorHalf(2 * std::max(x0, x1) - shift + width) + slack,
-                 FloorHalf(2 * std::max(y0, y1) - shift + width) + slack};
-  box.left = std::max<i64>(box.left, m_clipLeft);
-  box.top = std::max<i64>(box.top, m_clipTop);
-  box.right = std::min<i64>(box.right, m_clipRight - 1);
-  box.bottom = std::min<i64>(box.bottom, m_clipBottom - 1);
+  // Every pixel of the stroke within the clip area lies in box; the
+  // floating-point edges may reach one pixel further than the exact ones.
+  const i64 shift = width % 2 == 0 ? 1 : 0;
+  const auto strokeBox = [&](i64 slack) {
+    return CPixelRect{
+        std::max<i64>(CeilHalf(2 * std::min(x0, x1) - shift - width) - slack, m_clipLeft),
+        std::max<i64>(CeilHalf(2 * std::min(y0, y1) - shift - width) - slack, m_clipTop),
+        std::min<i64>(FloorHalf(2 * std::max(x0, x1) - shift + width) + slack, m_clipRight - 1),
+        std::min<i64>(FloorHalf(2 * std::max(y0, y1) - shift + width) + slack, m_clipBottom - 1)};
+  };
+  CPixelRect box = strokeBox(1);
   if (box.Empty()) return;
+  const bool exact = ExactCapsuleApplies(x0, y0, x1, y1, width);
+  if (exact) {
+    box = strokeBox(0);
+    if (box.Empty()) return;
+  }
 
   m_painted.UseColor(rgb);
   const CStroke stroke{x0, y0, x1, y1, width};
