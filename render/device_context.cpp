@@ -15,6 +15,7 @@ constexpr i64 kFastLimit = i64{1} << 24;
 
 // Division rounding toward minus infinity and plus infinity; d > 0.
 i128 FloorDiv(i128 n, i128 d) { return n >= 0 ? n / d : -((-n + d - 1) / d); }
+i128 CeilDiv(i128 n, i128 d) { return -FloorDiv(-n, d); }
 
 i64 Clamp64(i128 v, i64 lo, i64 hi) {
   return v < lo ? lo : v > hi ? hi : static_cast<i64>(v);
@@ -106,6 +107,7 @@ void CSoftDC::UpdateScale() {
   if (m_nMapMode == MM_ISOTROPIC) ChooseIsotropicScale();
   PrepareFastScale();
   UpdatePenPixels();
+  UpdateLineAreas();
 }
 
 void CSoftDC::ChooseIsotropicScale() {
@@ -181,6 +183,14 @@ void CSoftDC::UpdateLineAreas() {
   const i64 reach = m_nPenPixels > 1 ? m_nPenPixels / 2 + 1 : 0;
   m_reachArea = {m_clipLeft - reach, m_clipTop - reach, m_clipRight + reach,
                  m_clipBottom + reach};
+  // The smallest logical v with Scale(v) >= d: Scale(v) = floor((2 v num +
+  // den) / (2 den)) >= d exactly when v >= (2 d - 1) den / (2 num).
+  const auto firstMappedTo = [this](i64 d) {
+    const i128 v = CeilDiv((2 * static_cast<i128>(d) - 1) * m_nScaleDen, 2 * static_cast<i128>(m_nScaleNum));
+    return static_cast<i64>(std::clamp<i128>(v, -(i128{1} << 40), i128{1} << 40));
+  };
+  m_logicalReach = {firstMappedTo(m_reachArea.left), firstMappedTo(m_reachArea.top),
+                    firstMappedTo(m_reachArea.right), firstMappedTo(m_reachArea.bottom)};
   m_stampArea = {};
   const CLineStamps& stamps = m_stamps[m_nStampSet];
   if (!stamps.Ready() || stamps.PenPixels() != m_nPenPixels) return;

@@ -103,7 +103,8 @@ class CSoftDC {
     std::int64_t x0 = m_curX, y0 = m_curY;
     bool startInside = area.Has(x0, y0);
     int x, y;
-    while (next(x, y)) {
+    bool more = next(x, y);
+    while (more) {
       const std::int64_t x1 = map(x), y1 = map(y);
       const std::int64_t dx = x1 - x0, dy = y1 - y0;
       constexpr std::uint64_t kReach = CLineStamps::kReach;
@@ -111,8 +112,20 @@ class CSoftDC {
       const bool stamped = startInside & endInside &
                            (static_cast<std::uint64_t>(dx + kReach) <= 2 * kReach) &
                            (static_cast<std::uint64_t>(dy + kReach) <= 2 * kReach);
-      if ((!stamped || !stamps.Paint(pixels + (y0 * stride + x0), dx, dy, rgb)) &&
-          !m_reachArea.Misses(x0, y0, x1, y1)) {
+      if (!stamped || !stamps.Paint(pixels + (y0 * stride + x0), dx, dy, rgb)) {
+        if (m_reachArea.Misses(x0, y0, x1, y1)) {
+          // Off the clip area: the lines that follow while they stay beyond
+          // an edge are passed over in logical units, without mapping.
+          int lx0 = x, ly0 = y;
+          while ((more = next(x, y)) && m_logicalReach.Misses(lx0, ly0, x, y)) {
+            lx0 = x;
+            ly0 = y;
+          }
+          x0 = map(lx0);
+          y0 = map(ly0);
+          startInside = area.Has(x0, y0);
+          continue;  // (x, y) ends the next line
+        }
         LongLine(x0, y0, x1, y1);
         area = m_stampArea;
         endInside = area.Has(x1, y1);
@@ -120,6 +133,7 @@ class CSoftDC {
       startInside = endInside;
       x0 = x1;
       y0 = y1;
+      more = next(x, y);
     }
     m_curX = x0;
     m_curY = y0;
@@ -172,7 +186,9 @@ class CSoftDC {
     }
   };
   // The clip area grown by the pen's reach (width / 2 + 1 for a wide pen):
-  // a line with both ends beyond one of its edges paints nothing.
+  // a line with both ends beyond one of its edges paints nothing. The same
+  // in logical units (the mapping is monotonic, so a logical x maps left of
+  // the device edge exactly when it lies left of the logical one).
   struct CReachArea {
     std::int64_t left = 0, top = 0, right = 0, bottom = 0;  // right, bottom exclusive
     bool Misses(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) const {
@@ -223,6 +239,7 @@ class CSoftDC {
   int m_nStampSet = 0;  // 1 for a pen wider than one pixel
   CStampArea m_stampArea;
   CReachArea m_reachArea;
+  CReachArea m_logicalReach;
   CPaintedCache m_painted;
   std::vector<std::int32_t> m_cap;  // FillCapTable(m_nCapWidth)
   int m_nCapWidth = 0;

@@ -67,18 +67,28 @@ bool CLineStamps::Build(std::size_t at, std::int64_t dx, std::int64_t dy) {
     const std::int64_t cy = swap ? std::llabs(dx) : std::llabs(dy);
     const std::size_t canonical = Index(cx, cy);
     if (m_index[canonical].kind == kUnbuilt && !Build(canonical, cx, cy)) return false;
-    m_scratch.clear();  // the canonical build used it
     const Entry c = m_index[canonical];
-    const int e = m_nPenPixels % 2 == 0 ? 1 : 0;
-    const int count = c.kind == kEmpty ? 0 : c.kind == kShort ? 4 : 16 * c.blocks;
-    for (int i = 0; i < count; ++i) {
-      const std::uint16_t step = m_steps[c.firstBlock + i / 16][i % 16];
-      std::int32_t x = (step & 0xFF) - 128, y = (step >> 8) - 128;
-      if (swap) std::swap(x, y);
-      if (dx < 0) x = -x - e;
-      if (dy < 0) y = -y - e;
-      m_scratch.push_back({x, y});
+    if (c.kind != kEmpty && m_pool.size() + c.blocks > kPoolLimit) {
+      m_bFull = true;
+      return false;
     }
+    const int e = m_nPenPixels % 2 == 0 ? 1 : 0;
+    const std::size_t first = m_pool.size();
+    for (int b = 0; c.kind != kEmpty && b < c.blocks; ++b) {
+      m_pool.emplace_back();
+      m_steps.emplace_back();
+      for (int i = 0; i < 16; ++i) {
+        const std::uint16_t step = m_steps[c.firstBlock + b][i];
+        std::int32_t x = (step & 0xFF) - 128, y = (step >> 8) - 128;
+        if (swap) std::swap(x, y);
+        if (dx < 0) x = -x - e;
+        if (dy < 0) y = -y - e;
+        m_pool.back().at[i] = static_cast<std::int32_t>(y * m_stride + x);
+        m_steps.back()[i] = static_cast<std::uint16_t>((y + 128) << 8 | (x + 128));
+      }
+    }
+    m_index[at] = {static_cast<std::uint16_t>(first), c.blocks, c.kind};
+    return true;
   } else if (dx != 0 || dy != 0) {
     CCapsuleRows rows(0, 0, dx, dy, m_nPenPixels, m_cap.data());
     for (std::int64_t y = rows.FirstRow(); y <= rows.LastRow(); ++y) {
