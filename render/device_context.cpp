@@ -141,15 +141,16 @@ void CSoftDC::PrepareFastScale() {
   }
   if (m_nScaleNum > kFastLimit || m_nScaleDen > kFastLimit) return;
   const i64 d = 2 * m_nScaleDen;
-  // |2 v num| <= 2^46, so a bias of at least 2^47 keeps n in [2^46, 2^49).
-  m_nBiasSteps = ((i64{1} << 47) + d - 1) / d;
+  // For any int v, |2 v num| <= 2^56, so a bias of at least 2^56 keeps n
+  // in [0, 2^58).
+  m_nBiasSteps = ((i64{1} << 56) + d - 1) / d;
   m_nBias = m_nBiasSteps * d;
   int l = 0;
   while ((i64{1} << l) < d) ++l;
   // With 2^l >= d and magic = ceil(2^k / d), the error n * (magic * d - 2^k)
-  // stays below 2^k when k >= 49 + l, so the quotient is exact; k <= 62 + l
+  // stays below 2^k when k >= 58 + l, so the quotient is exact; k <= 63 + l
   // keeps magic within 64 bits.
-  const int k = std::max(64, 49 + l);
+  const int k = std::max(64, 58 + l);
   const unsigned __int128 one = 1;
   m_nMagic = static_cast<std::uint64_t>(((one << k) + static_cast<unsigned>(d) - 1) /
                                         static_cast<unsigned>(d));

@@ -148,7 +148,6 @@ class CSoftDC {
   int PenPixelWidth() const { return m_nPenPixels; }
 
  private:
-  static constexpr int kFastRange = 1 << 21;
   static std::int64_t Scale(std::int64_t v, std::int64_t num, std::int64_t den);
   // The mapping's constants by value, so that a loop keeps them in registers
   // (pixel stores may alias an int member, not a local).
@@ -158,7 +157,7 @@ class CSoftDC {
     std::uint64_t magic;
     int shift;
     std::int64_t operator()(int v) const {
-      if (fast && v >= -kFastRange && v <= kFastRange) {
+      if (fast) {
         const auto n = static_cast<std::uint64_t>(v * twoNum + denBias);
         const auto product = static_cast<unsigned __int128>(n) * magic;
         return static_cast<std::int64_t>(static_cast<std::uint64_t>(product >> 64) >> shift) -
@@ -222,8 +221,8 @@ class CSoftDC {
   int m_nViewportExtX = 1, m_nViewportExtY = 1;
   // s = num / den, on both axes (MM_TEXT and MM_ISOTROPIC are the only modes).
   std::int64_t m_nScaleNum = 1, m_nScaleDen = 1;
-  // The same rounding as Scale without a division, for |v| <= kFastRange:
-  // floor(n / d) = (n * magic) >> (64 + shift) for 0 <= n < 2^49, where
+  // The same rounding as Scale without a division, for any int v:
+  // floor(n / d) = (n * magic) >> (64 + shift) for 0 <= n < 2^58, where
   // n = 2 v num + den + bias and bias = biasSteps * d keeps n positive.
   bool m_bFastScale = false;
   std::uint64_t m_nMagic = 0;

@@ -12,20 +12,48 @@ constexpr int kThumbnailRows = 38;
 constexpr int kThumbnailRowBytes = kThumbnailColumns / 8;
 constexpr int kThumbnailScale = 2;  // each thumbnail pixel is a 2 x 2 square
 
-// Screen position of a record by the rotation, before the mapping scales it:
-// x = a X + b Y + c, y = d X + e Y + f, each of a, b, d, e being -1, 0 or 1.
-struct CRotation {
-  int a, b, c, d, e, f;
-  int X(int x, int y) const { return a * x + b * y + c; }
-  int Y(int x, int y) const { return d * x + e * y + f; }
+struct CRecords {
+  const std::int16_t* xs;
+  const std::int16_t* ys;
+  const std::uint8_t* kinds;
+  std::size_t count;
 };
 
-CRotation Turn(int rotation, int minX, int maxX, int minY, int maxY, int offsetX, int offsetY) {
-  switch (rotation) {
-    case 1: return {0, -1, maxY - offsetX, 1, 0, -minX - offsetY};
-    case 2: return {-1, 0, maxX - offsetX, 0, -1, maxY - offsetY};
-    case 3: return {0, 1, -minY - offsetX, -1, 0, maxX - offsetY};
-    default: return {1, 0, -minX - offsetX, 0, 1, -minY - offsetY};
+// Screen position of a record by the rotation (quarter turns clockwise),
+// before the mapping scales it; (cx, cy) gathers the bounds and offsets:
+//   0: (X + cx, Y + cy)   1: (cx - Y, X + cy)   2: (cx - X, cy - Y)   3: (Y + cx, cy - X)
+template <int kRotation>
+int TurnedX(int x, int y, int cx) {
+  if constexpr (kRotation == 0) return x + cx;
+  if constexpr (kRotation == 1) return cx - y;
+  if constexpr (kRotation == 2) return cx - x;
+  return y + cx;
+}
+template <int kRotation>
+int TurnedY(int x, int y, int cy) {
+  if constexpr (kRotation == 0) return y + cy;
+  if constexpr (kRotation == 1) return x + cy;
+  if constexpr (kRotation == 2) return cy - y;
+  return cy - x;
+}
+
+// Lines through the records up to the first end record, one run per colour
+// block; nextColor selects the pen of the next block at a colour change.
+template <int kRotation, typename NextColor>
+void DrawRecords(CSoftDC& dc, const CRecords& r, int cx, int cy, NextColor&& nextColor) {
+  std::size_t i = 0;
+  const auto nextPoint = [&](int& x, int& y) {
+    if (i >= r.count || r.kinds[i] == KIND_END || r.kinds[i] == KIND_COLOR) return false;
+    x = TurnedX<kRotation>(r.xs[i], r.ys[i], cx);
+    y = TurnedY<kRotation>(r.xs[i], r.ys[i], cy);
+    ++i;
+    return true;
+  };
+  for (;;) {
+    dc.PolylineTo(nextPoint);
+    if (i >= r.count || r.kinds[i] == KIND_END) return;
+    nextColor();
+    ++i;
   }
 }
 
@@ -64,31 +92,22 @@ void CViewerDlg::OnPaint() {
     dc.SetViewportExt(client.right, client.bottom);
     dc.MoveTo(0, 0);
 
-    const CRotation turn =
-        Turn(m_nRotation & 3, m_nMinX, m_nMaxX, m_nMinY, m_nMaxY, m_nOffsetX, m_nOffsetY);
     std::size_t records = m_arrKind.size();
     if (m_arrX.size() < records) records = m_arrX.size();
     if (m_arrY.size() < records) records = m_arrY.size();
-    const std::int16_t* const xs = m_arrX.data();
-    const std::int16_t* const ys = m_arrY.data();
-    const std::uint8_t* const kinds = m_arrKind.data();
-    // The lines of one colour block, up to its colour change or the end.
-    std::size_t i = 0;
-    const auto nextPoint = [&](int& x, int& y) {
-      if (i >= records || kinds[i] == KIND_END || kinds[i] == KIND_COLOR) return false;
-      x = turn.X(xs[i], ys[i]);
-      y = turn.Y(xs[i], ys[i]);
-      ++i;
-      return true;
-    };
-    for (;;) {
-      dc.PolylineTo(nextPoint);
-      if (i >= records || kinds[i] == KIND_END) break;
+    const CRecords r{m_arrX.data(), m_arrY.data(), m_arrKind.data(), records};
+    const auto nextColor = [&] {
       dc.SelectObject(keptPen);
       pen.DeleteObject();
       pen.CreatePen(PS_SOLID, 1, BlockColor(++block));
       dc.SelectObject(&pen);
-      ++i;
+    };
+    const int ox = m_nOffsetX, oy = m_nOffsetY;
+    switch (m_nRotation & 3) {
+      case 0: DrawRecords<0>(dc, r, -m_nMinX - ox, -m_nMinY - oy, nextColor); break;
+      case 1: DrawRecords<1>(dc, r, m_nMaxY - ox, -m_nMinX - oy, nextColor); break;
+      case 2: DrawRecords<2>(dc, r, m_nMaxX - ox, m_nMaxY - oy, nextColor); break;
+      default: DrawRecords<3>(dc, r, -m_nMinY - ox, m_nMaxX - oy, nextColor); break;
     }
 
     dc.SelectObject(keptPen);
