@@ -36,24 +36,30 @@ void CPaintedCache::Forget() {
 }
 
 std::size_t CPaintedCache::SlotOf(const CStroke& s) {
-  std::uint64_t h = static_cast<std::uint64_t>(s.x0) * 0x9E3779B97F4A7C15ull;
-  for (std::int64_t v : {s.y0, s.x1, s.y1, static_cast<std::int64_t>(s.width)})
-    h = (h ^ static_cast<std::uint64_t>(v)) * 0x9E3779B97F4A7C15ull;
+  constexpr std::uint64_t kMix = 0x9E3779B97F4A7C15ull;
+  const std::uint64_t a = static_cast<std::uint64_t>(s.x0) * kMix ^ static_cast<std::uint64_t>(s.y0);
+  const std::uint64_t b = static_cast<std::uint64_t>(s.x1) * kMix ^ static_cast<std::uint64_t>(s.y1);
+  const std::uint64_t h = (a * kMix ^ b ^ static_cast<std::uint64_t>(s.width)) * kMix;
   return static_cast<std::size_t>(h >> 54) % kStrokes;
 }
 
-bool CPaintedCache::Knows(const CStroke& stroke, const CPixelRect& box) const {
-  if (!m_bColorKnown) return false;
-  if (!m_rect.Empty() && m_rect.Contains(box)) return true;
-  if (m_slots.empty()) return false;
-  const Slot& slot = m_slots[SlotOf(stroke)];
-  return slot.generation == m_generation && slot.stroke == stroke;
+// Two slots per stroke: the strokes of a back-and-forth run must not
+// push each other out.
+bool CPaintedCache::KnowsStroke(const CStroke& stroke) const {
+  if (!m_bColorKnown || m_slots.empty()) return false;
+  const std::size_t at = SlotOf(stroke) & ~std::size_t{1};
+  const auto holds = [&](const Slot& slot) {
+    return slot.generation == m_generation && slot.stroke == stroke;
+  };
+  return holds(m_slots[at]) || holds(m_slots[at + 1]);
 }
 
 void CPaintedCache::Learn(const CStroke& stroke, const CPixelRect& filled) {
   if (!m_bColorKnown) return;
   if (m_slots.empty()) m_slots.resize(kStrokes);
-  m_slots[SlotOf(stroke)] = {stroke, m_generation};
+  const std::size_t at = SlotOf(stroke) & ~std::size_t{1};
+  if (m_slots[at].generation == m_generation) m_slots[at + 1] = m_slots[at];
+  m_slots[at] = {stroke, m_generation};
   if (filled.Empty() || m_rect.Contains(filled)) return;
   CPixelRect& r = m_rect;
   const bool sameColumns = filled.left == r.left && filled.right == r.right;

@@ -59,8 +59,12 @@ class CPaintedCache {
     Forget();
     m_bColorKnown = false;
   }
-  // Whether painting the stroke, whose pixels lie within box, changes nothing.
-  bool Knows(const CStroke& stroke, const CPixelRect& box) const;
+  // Whether the stroke was drawn since the colour was last changed.
+  bool KnowsStroke(const CStroke& stroke) const;
+  // Whether every pixel in box is in the colour already.
+  bool Covers(const CPixelRect& box) const {
+    return m_bColorKnown && !m_rect.Empty() && m_rect.Contains(box);
+  }
   // The stroke was painted, filling at least the rectangle filled.
   void Learn(const CStroke& stroke, const CPixelRect& filled);
 

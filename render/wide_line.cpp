@@ -18,6 +18,9 @@ i64 CeilHalf(i64 n) { return (n + 1) >> 1; }
 void CSoftDC::WideLine(i64 x0, i64 y0, i64 x1, i64 y1, int width, std::uint32_t rgb) {
   if (x0 == x1 && y0 == y1) return;
   if (m_clipLeft >= m_clipRight || m_clipTop >= m_clipBottom) return;
+  m_painted.UseColor(rgb);
+  const CStroke stroke{x0, y0, x1, y1, width};
+  if (m_painted.KnowsStroke(stroke)) return;
   // Every pixel of the stroke within the clip area lies in box; the
   // floating-point edges may reach one pixel further than the exact ones.
   const i64 shift = width % 2 == 0 ? 1 : 0;
@@ -36,9 +39,10 @@ void CSoftDC::WideLine(i64 x0, i64 y0, i64 x1, i64 y1, int width, std::uint32_t 
     if (box.Empty()) return;
   }
 
-  m_painted.UseColor(rgb);
-  const CStroke stroke{x0, y0, x1, y1, width};
-  if (m_painted.Knows(stroke, box)) return;
+  if (m_painted.Covers(box)) {
+    m_painted.Learn(stroke, {});  // found at once next time
+    return;
+  }
 
   CFillTracker filled(m_clipLeft, m_clipRight - 1);
   const auto fill = [&](i64 y, i64 lo, i64 hi) {
