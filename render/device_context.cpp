@@ -182,12 +182,12 @@ void CSoftDC::UpdatePenPixels() {
 
 void CSoftDC::UpdateLineAreas() {
   const i64 reach = m_nPenPixels > 1 ? m_nPenPixels / 2 + 1 : 0;
-  m_reachArea = {m_clipLeft - reach, m_clipTop - reach, m_clipRight + reach,
-                 m_clipBottom + reach};
+  m_reachArea = {m_clipLeft - reach, m_clipTop - reach, m_clipRight + reach, m_clipBottom + reach};
   // The smallest logical v with Scale(v) >= d: Scale(v) = floor((2 v num +
   // den) / (2 den)) >= d exactly when v >= (2 d - 1) den / (2 num).
   const auto firstMappedTo = [this](i64 d) {
-    const i128 v = CeilDiv((2 * static_cast<i128>(d) - 1) * m_nScaleDen, 2 * static_cast<i128>(m_nScaleNum));
+    const i128 v =
+        CeilDiv((2 * static_cast<i128>(d) - 1) * m_nScaleDen, 2 * static_cast<i128>(m_nScaleNum));
     return static_cast<i64>(std::clamp<i128>(v, -(i128{1} << 40), i128{1} << 40));
   };
   m_logicalReach = {firstMappedTo(m_reachArea.left), firstMappedTo(m_reachArea.top),
@@ -221,8 +221,8 @@ void CSoftDC::LongLine(i64 x0, i64 y0, i64 x1, i64 y1) {
   if (stamps.Ready() && stamps.PenPixels() == m_nPenPixels &&
       std::max(std::llabs(dx), std::llabs(dy)) <= CLineStamps::kReach &&
       std::max({std::llabs(x0), std::llabs(y0), std::llabs(x1), std::llabs(y1)}) <= limit &&
-      stamps.PaintClipped(m_target.pixels.data(), x0, y0, dx, dy, m_penRgb, m_clipLeft,
-                          m_clipTop, m_clipRight, m_clipBottom))
+      stamps.PaintClipped(m_target.pixels.data(), x0, y0, dx, dy, m_penRgb, m_clipLeft, m_clipTop,
+                          m_clipRight, m_clipBottom))
     return;
   if (m_nPenPixels > 1)
     WideLine(x0, y0, x1, y1, m_nPenPixels, m_penRgb);

@@ -167,7 +167,7 @@ class CSoftDC {
     }
   };
   CMapping Mapping() const {
-    return {m_bFastScale,           m_nScaleNum, m_nScaleDen, 2 * m_nScaleNum,
+    return {m_bFastScale,          m_nScaleNum,  m_nScaleDen, 2 * m_nScaleNum,
             m_nScaleDen + m_nBias, m_nBiasSteps, m_nMagic,    m_nShift};
   }
   void UpdateScale();

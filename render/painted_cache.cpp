@@ -13,7 +13,8 @@ void CFillTracker::Row(std::int64_t y, std::int64_t lo, std::int64_t hi) {
   if (m_commonClosed) return;
   if (m_common.Empty()) {
     m_common = {lo, y, hi, y};
-  } else if (y == m_common.bottom + 1 && std::max(lo, m_common.left) <= std::min(hi, m_common.right)) {
+  } else if (y == m_common.bottom + 1 &&
+             std::max(lo, m_common.left) <= std::min(hi, m_common.right)) {
     m_common.left = std::max(lo, m_common.left);
     m_common.right = std::min(hi, m_common.right);
     m_common.bottom = y;
@@ -37,8 +38,10 @@ void CPaintedCache::Forget() {
 
 std::size_t CPaintedCache::SlotOf(const CStroke& s) {
   constexpr std::uint64_t kMix = 0x9E3779B97F4A7C15ull;
-  const std::uint64_t a = static_cast<std::uint64_t>(s.x0) * kMix ^ static_cast<std::uint64_t>(s.y0);
-  const std::uint64_t b = static_cast<std::uint64_t>(s.x1) * kMix ^ static_cast<std::uint64_t>(s.y1);
+  const std::uint64_t a =
+      static_cast<std::uint64_t>(s.x0) * kMix ^ static_cast<std::uint64_t>(s.y0);
+  const std::uint64_t b =
+      static_cast<std::uint64_t>(s.x1) * kMix ^ static_cast<std::uint64_t>(s.y1);
   const std::uint64_t h = (a * kMix ^ b ^ static_cast<std::uint64_t>(s.width)) * kMix;
   return static_cast<std::size_t>(h >> 54) % kStrokes;
 }

@@ -3,8 +3,10 @@
 // strokes it skips as already painted) is the one a direct reading of the
 // line's definition gives; and the integer spans of wide strokes against the
 // floating-point ones the preview has always drawn with.
+#include <climits>
 #include <deque>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "render/capsule.h"
@@ -40,7 +42,8 @@ void ReferenceThin(CPixelBuffer& b, const ClipArea& c, i64 x0, i64 y0, i64 x1, i
   for (i64 ma = xMajor ? c.left : c.top; ma < (xMajor ? c.right : c.bottom); ++ma) {
     const i64 i = (ma - ma0) * sMa;
     if (i < 0 || i >= n) continue;
-    const i64 mi = mi0 + sMi * static_cast<i64>(FloorDiv(static_cast<i128>(2) * i * aMi + n, 2 * n));
+    const i64 mi =
+        mi0 + sMi * static_cast<i64>(FloorDiv(static_cast<i128>(2) * i * aMi + n, 2 * n));
     const i64 x = xMajor ? ma : mi, y = xMajor ? mi : ma;
     if (c.Has(x, y)) b.pixels[static_cast<std::size_t>(y * b.width + x)] = rgb;
   }
@@ -54,9 +57,10 @@ void ReferenceWide(CPixelBuffer& b, const ClipArea& c, i64 x0, i64 y0, i64 x1, i
   const i64 e = w % 2 == 0 ? 1 : 0;
   const i64 ax = 2 * x0 - e, ay = 2 * y0 - e, bx = 2 * x1 - e, by = 2 * y1 - e;
   const i128 dx = bx - ax, dy = by - ay, d2 = dx * dx + dy * dy, w2 = static_cast<i128>(w) * w;
-  for (i64 y = std::max(c.top, std::min(y0, y1) - w); y < std::min(c.bottom, std::max(y0, y1) + w); ++y)
-    for (i64 x = std::max(c.left, std::min(x0, x1) - w); x < std::min(c.right, std::max(x0, x1) + w);
-         ++x) {
+  for (i64 y = std::max(c.top, std::min(y0, y1) - w); y < std::min(c.bottom, std::max(y0, y1) + w);
+       ++y)
+    for (i64 x = std::max(c.left, std::min(x0, x1) - w);
+         x < std::min(c.right, std::max(x0, x1) + w); ++x) {
       const i128 ux = 2 * x - ax, uy = 2 * y - ay, t = ux * dx + uy * dy;
       bool in;
       if (t <= 0)
@@ -69,8 +73,9 @@ void ReferenceWide(CPixelBuffer& b, const ClipArea& c, i64 x0, i64 y0, i64 x1, i
     }
 }
 
-// One device context and its reference, drawing the same lines (MM_TEXT:
-// one logical unit is one pixel, a pen of width w draws w pixels wide).
+// One device context and its reference, drawing the same lines; the
+// reference takes the end points and the pen's width in pixels from the
+// device context's mapping (MM_TEXT unless Scale is called).
 class Drawing {
  public:
   Drawing(int width, int height)
@@ -82,30 +87,49 @@ class Drawing {
     m_clip = {std::max(left, 0), std::max(top, 0), std::min(right, dcPixels.width),
               std::min(bottom, dcPixels.height)};
   }
+  void Scale(int windowExt, int viewportExt) {
+    dc.SetMapMode(MM_ISOTROPIC);
+    dc.SetWindowExt(windowExt, windowExt);
+    dc.SetViewportExt(viewportExt, viewportExt);
+  }
   void Pen(int width, std::uint32_t rgb) {
     m_pens.emplace_back();
     m_pens.back().CreatePen(PS_SOLID, width, RGB(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF));
     dc.SelectObject(&m_pens.back());
-    m_width = width;
     m_rgb = rgb;
   }
   void MoveTo(int x, int y) {
     dc.MoveTo(x, y);
-    m_x = x;
-    m_y = y;
+    m_x = dc.LogicalToDevice(x);
+    m_y = dc.LogicalToDevice(y);
   }
   void LineTo(int x, int y) {
     dc.LineTo(x, y);
-    if (m_width <= 1)
-      ReferenceThin(refPixels, m_clip, m_x, m_y, x, y, m_rgb);
+    LineToReference(x, y);
+  }
+  void LineToReference(int x, int y) {
+    const i64 x1 = dc.LogicalToDevice(x), y1 = dc.LogicalToDevice(y);
+    if (dc.PenPixelWidth() <= 1)
+      ReferenceThin(refPixels, m_clip, m_x, m_y, x1, y1, m_rgb);
     else
-      ReferenceWide(refPixels, m_clip, m_x, m_y, x, y, m_width, m_rgb);
-    m_x = x;
-    m_y = y;
+      ReferenceWide(refPixels, m_clip, m_x, m_y, x1, y1, dc.PenPixelWidth(), m_rgb);
+    m_x = x1;
+    m_y = y1;
+  }
+  // The same lines through one PolylineTo.
+  void PolylineTo(const std::vector<std::pair<int, int>>& points) {
+    std::size_t i = 0;
+    dc.PolylineTo([&](int& x, int& y) {
+      if (i == points.size()) return false;
+      std::tie(x, y) = points[i++];
+      return true;
+    });
+    for (const auto& [x, y] : points) LineToReference(x, y);
   }
   int Mismatches() const {
     int n = 0;
-    for (std::size_t i = 0; i < dcPixels.pixels.size(); ++i) n += dcPixels.pixels[i] != refPixels.pixels[i];
+    for (std::size_t i = 0; i < dcPixels.pixels.size(); ++i)
+      n += dcPixels.pixels[i] != refPixels.pixels[i];
     return n;
   }
 
@@ -122,9 +146,8 @@ class Drawing {
 
   ClipArea m_clip;
   std::deque<CPen> m_pens;  // the device context keeps pointers to them
-  int m_width = 0;
   std::uint32_t m_rgb = 0;
-  int m_x = 0, m_y = 0;
+  i64 m_x = 0, m_y = 0;  // device pixels
 };
 
 // Walks of short steps (all octants, some past the stamps' reach) with
@@ -173,6 +196,52 @@ TEST(LineDrawingTest, WideLinesMatchTheDistanceRule) {
     if (round % 2 == 1) d.Clip(11, 23, 241, 170);
     RandomWalk(d, rng, widths[round % 4], 400, 30000);
     ASSERT_EQ(d.Mismatches(), 0) << "round " << round;
+  }
+}
+
+// Under a mapping, with runs of lines far off the buffer that are passed
+// over without being mapped: one-unit pens from under a pixel to several
+// pixels wide.
+TEST(LineDrawingTest, ScaledLinesMatchTheReferences) {
+  std::mt19937 rng(23);
+  const std::pair<int, int> scales[] = {{1000, 131}, {1000, 500}, {2, 3}, {10, 37}, {3, 11}};
+  for (const auto& [window, viewport] : scales) {
+    Drawing d(230, 170);
+    d.Scale(window, viewport);
+    if (viewport > window) d.Clip(5, 7, 220, 160);
+    RandomWalk(d, rng, {0, 1}, 600, 200000);
+    ASSERT_EQ(d.Mismatches(), 0) << window << " : " << viewport;
+  }
+}
+
+// After a line off the clip area, the following ones are passed over in
+// logical units while both their ends stay beyond one edge (grown by the
+// pen's reach). Lines from far beyond each edge to points on either side of
+// it find that edge to the unit.
+TEST(LineDrawingTest, LinesPassedOverAreThoseBeyondAnEdge) {
+  for (const auto& [window, viewport] : {std::pair{1000, 131}, {40, 91}, {3, 11}}) {
+    for (int pen : {0, 1}) {
+      Drawing d(120, 90);
+      d.Scale(window, viewport);
+      d.Clip(10, 20, 100, 70);
+      d.Pen(pen, 0x3050F0);
+      const int far = 40 * window;
+      for (int edge = 0; edge < 4; ++edge) {
+        // logical units around the edge: device 10, 20, 100 or 70
+        const int device = edge == 0 ? 10 : edge == 1 ? 20 : edge == 2 ? 100 : 70;
+        const int centre = device * window / viewport;
+        for (int a = centre - 8; a <= centre + 8; ++a) {
+          const int mid = 45 * window / viewport;  // inside on the other axis
+          const auto at = [&](int along, int across) {
+            return edge % 2 == 0 ? std::pair{along, across} : std::pair{across, along};
+          };
+          const int outside = edge < 2 ? -far : far;
+          d.MoveTo(at(outside, mid).first, at(outside, mid).second);
+          d.PolylineTo({at(outside, mid + 1), at(a, mid + 1), at(a, mid + 3)});
+        }
+      }
+      ASSERT_EQ(d.Mismatches(), 0) << window << ":" << viewport << " pen " << pen;
+    }
   }
 }
 
@@ -237,6 +306,32 @@ TEST(LineDrawingTest, BandsRememberedTogetherLetAWiderStrokeThrough) {
   EXPECT_EQ(d.Mismatches(), 0);
 }
 
+// The mapping's fast path rounds every int exactly as v * num / den with
+// halves upward.
+TEST(LineDrawingTest, TheMappingIsExactForEveryInt) {
+  CPixelBuffer b;
+  b.Resize(4, 4);
+  CSoftDC dc(b);
+  dc.SetMapMode(MM_ISOTROPIC);
+  for (const auto& [window, viewport] : {std::pair{1, 1},
+                                         {3, 7},
+                                         {1000, 262},
+                                         {65535, 1},
+                                         {1, 1 << 24},
+                                         {(1 << 24) - 3, 1 << 24},
+                                         {977, 331}}) {
+    dc.SetWindowExt(window, window);
+    dc.SetViewportExt(viewport, viewport);
+    for (const int v : {INT_MIN, INT_MIN + 1, -(1 << 21) - 1, -12345, -1, 0, 1, 7, 1 << 21,
+                        (1 << 21) + 1, 123456789, INT_MAX - 1, INT_MAX}) {
+      const i128 n = 2 * static_cast<i128>(v) * viewport + window,
+                 d = 2 * static_cast<i128>(window);
+      ASSERT_EQ(dc.LogicalToDevice(v), static_cast<i64>(FloorDiv(n, d)))
+          << window << ":" << viewport << " " << v;
+    }
+  }
+}
+
 // The integer spans equal the floating-point ones wherever they are used:
 // every short step and width the stamps take, at either end of the
 // coordinate range, and random longer, wider lines.
@@ -251,7 +346,8 @@ TEST(LineDrawingTest, IntegerSpansMatchTheFloatingPointOnes) {
       i64 lo = 0, hi = -1, flo = 0, fhi = -1;
       const bool has = y >= rows.FirstRow() && y <= rows.LastRow() && rows.Next(lo, hi);
       const bool fhas = capsule.Span(static_cast<int>(y), flo, fhi) && flo <= fhi;
-      ASSERT_EQ(has, fhas) << x0 << "," << y0 << " -> " << x1 << "," << y1 << " w " << w << " row " << y;
+      ASSERT_EQ(has, fhas) << x0 << "," << y0 << " -> " << x1 << "," << y1 << " w " << w << " row "
+                           << y;
       if (has) {
         ASSERT_EQ(std::make_pair(lo, hi), std::make_pair(flo, fhi)) << "row " << y << " w " << w;
       }
@@ -270,6 +366,7 @@ TEST(LineDrawingTest, IntegerSpansMatchTheFloatingPointOnes) {
   for (int n = 0; n < 3000; ++n) {
     const i64 x0 = coord(rng), y0 = coord(rng), x1 = x0 + coord(rng) / 8, y1 = y0 + coord(rng) / 8;
     const int w = width(rng) / (1 + n % 4);
-    if ((x0 != x1 || y0 != y1) && w >= 2 && ExactCapsuleApplies(x0, y0, x1, y1, w)) compare(x0, y0, x1, y1, w);
+    if ((x0 != x1 || y0 != y1) && w >= 2 && ExactCapsuleApplies(x0, y0, x1, y1, w))
+      compare(x0, y0, x1, y1, w);
   }
 }
