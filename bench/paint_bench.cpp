@@ -1,5 +1,6 @@
 // One full paint of a generated 1,000,000-stitch design into the preview
-// frame, at the default frame size and in a large frame.
+// frame, at the default frame size and in a large frame; and of a design a
+// tenth of a millimetre across, whose pen is as wide as the frame.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -11,31 +12,45 @@ namespace {
 
 constexpr int kStitches = 1'000'000;
 
+enum class Design { denseFill, tiny };
+
 struct Viewer : BenchViewer {
-  Viewer(int frameWidth, int frameHeight, int zoomPercent) {
+  Viewer(int frameWidth, int frameHeight, int zoomPercent, Design design) {
     platform.SetFrameSize(IDC_PREVIEW, frameWidth, frameHeight);
-    // A random walk of short stitches over 20 x 15 cm, a jump every 200
-    // stitches and a colour change every 5000, as a dense fill looks.
-    std::mt19937 rng(11);
-    std::uniform_int_distribution<int> step(-25, 25), jump(-300, 300);
     dlg.BeginDesign(kStitches + kStitches / 5000 + 3);
-    int x = 1000, y = 750;
-    for (int i = 1; i <= kStitches; ++i) {
-      const bool isJump = i % 200 == 0;
-      x = std::clamp(x + (isJump ? jump(rng) : step(rng)), 0, 2000);
-      y = std::clamp(y + (isJump ? jump(rng) : step(rng)), 0, 1500);
-      dlg.AddStitch(static_cast<std::int16_t>(x), static_cast<std::int16_t>(y));
-      if (i % 5000 == 0) dlg.AddColorChange(static_cast<std::int16_t>(x), static_cast<std::int16_t>(y));
+    if (design == Design::denseFill) {
+      // A random walk of short stitches over 20 x 15 cm, a jump every 200
+      // stitches and a colour change every 5000, as a dense fill looks.
+      std::mt19937 rng(11);
+      std::uniform_int_distribution<int> step(-25, 25), jump(-300, 300);
+      int x = 1000, y = 750;
+      for (int i = 1; i <= kStitches; ++i) {
+        const bool isJump = i % 200 == 0;
+        x = std::clamp(x + (isJump ? jump(rng) : step(rng)), 0, 2000);
+        y = std::clamp(y + (isJump ? jump(rng) : step(rng)), 0, 1500);
+        dlg.AddStitch(static_cast<std::int16_t>(x), static_cast<std::int16_t>(y));
+        if (i % 5000 == 0)
+          dlg.AddColorChange(static_cast<std::int16_t>(x), static_cast<std::int16_t>(y));
+      }
+    } else {
+      // Stitches alternating between X = 0 and X = 1 (0.1 mm), a colour
+      // change every 5000.
+      for (int i = 1; i <= kStitches; ++i) {
+        dlg.AddStitch(static_cast<std::int16_t>(i % 2), 0);
+        if (i % 5000 == 0) dlg.AddColorChange(static_cast<std::int16_t>(i % 2), 0);
+      }
     }
     dlg.EndDesign();
-    for (int k = 0; k < kBlockColorEntries; ++k) dlg.m_blockColor[k] = static_cast<std::uint8_t>(k % 62);
+    for (int k = 0; k < kBlockColorEntries; ++k)
+      dlg.m_blockColor[k] = static_cast<std::uint8_t>(k % 62);
     dlg.m_bLoaded = TRUE;
     dlg.m_nZoomPercent = zoomPercent;
   }
 };
 
-void Paint(benchmark::State& state, int width, int height, int zoom) {
-  Viewer v(width, height, zoom);
+void Paint(benchmark::State& state, int width, int height, int zoom,
+           Design design = Design::denseFill) {
+  Viewer v(width, height, zoom, design);
   for (auto _ : state) {
     v.dlg.OnPaint();
     benchmark::DoNotOptimize(v.platform.ControlPixels(IDC_PREVIEW).pixels.data());
@@ -47,9 +62,11 @@ void BM_PaintFrame100(benchmark::State& state) { Paint(state, 262, 330, 100); }
 void BM_PaintFrame300(benchmark::State& state) { Paint(state, 262, 330, 300); }
 void BM_PaintLarge100(benchmark::State& state) { Paint(state, 1000, 1000, 100); }
 void BM_PaintLarge300(benchmark::State& state) { Paint(state, 1000, 1000, 300); }
+void BM_PaintTinyDesign(benchmark::State& state) { Paint(state, 262, 330, 100, Design::tiny); }
 BENCHMARK(BM_PaintFrame100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintFrame300)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintLarge100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PaintLarge300)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintTinyDesign)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -102,6 +102,7 @@ class CSoftDC {
     CStampArea area = m_stampArea;
     std::int64_t x0 = m_curX, y0 = m_curY;
     bool startInside = area.Has(x0, y0);
+    CDeviceLine recent[2] = {{0, 0, 0, 0}, {0, 0, 0, 0}};  // zero length: never drawn
     int x, y;
     bool more = next(x, y);
     while (more) {
@@ -126,9 +127,17 @@ class CSoftDC {
           startInside = area.Has(x0, y0);
           continue;  // (x, y) ends the next line
         }
-        LongLine(x0, y0, x1, y1);
-        area = m_stampArea;
-        endInside = area.Has(x1, y1);
+        // Within one run the pen, its colour and the clip stay: a line just
+        // drawn paints nothing new when drawn again (a back-and-forth run
+        // draws every other line twice).
+        const CDeviceLine line{x0, y0, x1, y1};
+        if (!(line == recent[0]) && !(line == recent[1])) {
+          LongLine(x0, y0, x1, y1);
+          area = m_stampArea;
+          endInside = area.Has(x1, y1);
+          recent[1] = recent[0];
+          recent[0] = line;
+        }
       }
       startInside = endInside;
       x0 = x1;
@@ -174,6 +183,10 @@ class CSoftDC {
   void UpdatePenPixels();
   void ChooseIsotropicScale();
   void PrepareFastScale();
+  struct CDeviceLine {
+    std::int64_t x0, y0, x1, y1;
+    bool operator==(const CDeviceLine&) const = default;
+  };
   // Where a stamp may start and end: the clip area, for a wide pen shrunk
   // by its reach; empty while the stamps are not set up.
   struct CStampArea {

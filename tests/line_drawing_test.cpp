@@ -151,29 +151,45 @@ class Drawing {
 };
 
 // Walks of short steps (all octants, some past the stamps' reach) with
-// jumps across and far beyond the buffer, pens changing colour now and then.
+// jumps across and far beyond the buffer and runs back and forth, pens
+// changing colour now and then; drawn by LineTo and by PolylineTo runs.
 void RandomWalk(Drawing& d, std::mt19937& rng, std::initializer_list<int> widths, int lines,
                 int farReach) {
   const std::vector<int> w(widths);
   std::uniform_int_distribution<int> step(-60, 60), jump(-150, 450), far(-farReach, farReach);
   int x = 100, y = 100;
   d.MoveTo(x, y);
+  std::vector<std::pair<int, int>> run;
+  const auto flush = [&] {
+    if (run.size() == 1)
+      d.LineTo(run[0].first, run[0].second);
+    else if (!run.empty())
+      d.PolylineTo(run);
+    run.clear();
+  };
   for (int i = 0; i < lines; ++i) {
-    if (i % 97 == 0) d.Pen(w[rng() % w.size()], 0x102030u * (1 + rng() % 7));
+    if (i % 97 == 0) {
+      flush();
+      d.Pen(w[rng() % w.size()], 0x102030u * (1 + rng() % 7));
+    }
     const int kind = static_cast<int>(rng() % 20);
     if (kind == 0) {
       x = far(rng);
       y = far(rng);
-    } else if (kind < 4) {
+    } else if (kind < 3) {
       x = jump(rng);
       y = jump(rng);
+    } else if (kind == 3 && run.size() >= 2) {
+      std::tie(x, y) = run[run.size() - 2];  // back to where the last line began
     } else {
       const int reach = kind < 12 ? 4 : 60;
       x += step(rng) * reach / 60;
       y += step(rng) * reach / 60;
     }
-    d.LineTo(x, y);
+    run.emplace_back(x, y);
+    if (rng() % 16 == 0) flush();
   }
+  flush();
 }
 
 }  // namespace
