@@ -193,8 +193,8 @@ void CSoftDC::UpdateLineAreas() {
   m_logicalReach = {firstMappedTo(m_reachArea.left), firstMappedTo(m_reachArea.top),
                     firstMappedTo(m_reachArea.right), firstMappedTo(m_reachArea.bottom)};
   m_stampArea = {};
-  const CLineStamps& stamps = m_stamps[m_nStampSet];
-  if (!stamps.Ready() || stamps.PenPixels() != m_nPenPixels) return;
+  const CLineStamps* stamps = m_pStamps[m_nStampSet].get();
+  if (!stamps || !stamps->Fits(m_nPenPixels, m_target.width)) return;
   // A wide stamp's pixels are those of the floating-point stroke while its
   // end points stay within kExactCapsuleMaxCoord.
   const i64 limit = m_nPenPixels > 1 ? kExactCapsuleMaxCoord : INT64_MAX / 4;
@@ -210,18 +210,18 @@ void CSoftDC::LongLine(i64 x0, i64 y0, i64 x1, i64 y1) {
   if (m_clipLeft >= m_clipRight || m_clipTop >= m_clipBottom) return;
   // The first line drawn with a pen sets its stamps up (offsets of up to
   // kReach rows must fit 32 bits); from the next one on, short lines take them.
-  CLineStamps& stamps = m_stamps[m_nStampSet];
-  if (m_nPenPixels <= CLineStamps::kMaxWidth && m_target.width <= (1 << 24) &&
-      !(stamps.Ready() && stamps.PenPixels() == m_nPenPixels)) {
-    stamps.Reset(m_nPenPixels, m_target.width);
+  std::shared_ptr<CLineStamps>& stamps = m_pStamps[m_nStampSet];
+  const bool fits = stamps && stamps->Fits(m_nPenPixels, m_target.width);
+  if (!fits && m_nPenPixels <= CLineStamps::kMaxWidth && m_target.width <= (1 << 24)) {
+    stamps = CLineStamps::Shared(m_nPenPixels, m_target.width);
     UpdateLineAreas();
   }
   // A short line that the clip area cuts: its stamp, pixel by pixel.
   const i64 dx = x1 - x0, dy = y1 - y0, limit = kExactCapsuleMaxCoord;
-  if (stamps.Ready() && stamps.PenPixels() == m_nPenPixels &&
+  if (stamps && stamps->Fits(m_nPenPixels, m_target.width) &&
       std::max(std::llabs(dx), std::llabs(dy)) <= CLineStamps::kReach &&
       std::max({std::llabs(x0), std::llabs(y0), std::llabs(x1), std::llabs(y1)}) <= limit &&
-      stamps.PaintClipped(m_target.pixels.data(), x0, y0, dx, dy, m_penRgb, m_clipLeft, m_clipTop,
+      stamps->PaintClipped(m_target.pixels.data(), x0, y0, dx, dy, m_penRgb, m_clipLeft, m_clipTop,
                           m_clipRight, m_clipBottom))
     return;
   if (m_nPenPixels > 1)

@@ -10,6 +10,7 @@
 // remembers what it has painted (render/painted_cache.h).
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -98,7 +99,7 @@ class CSoftDC {
     std::uint32_t* const pixels = m_target.pixels.data();
     const std::int64_t stride = m_target.width;
     const std::uint32_t rgb = m_penRgb;
-    CLineStamps& stamps = m_stamps[m_nStampSet];
+    CLineStamps* stamps = m_pStamps[m_nStampSet].get();  // set while area is not empty
     CStampArea area = m_stampArea;
     std::int64_t x0 = m_curX, y0 = m_curY;
     bool startInside = area.Has(x0, y0);
@@ -113,7 +114,7 @@ class CSoftDC {
       const bool stamped = startInside & endInside &
                            (static_cast<std::uint64_t>(dx + kReach) <= 2 * kReach) &
                            (static_cast<std::uint64_t>(dy + kReach) <= 2 * kReach);
-      if (!stamped || !stamps.Paint(pixels + (y0 * stride + x0), dx, dy, rgb)) {
+      if (!stamped || !stamps->Paint(pixels + (y0 * stride + x0), dx, dy, rgb)) {
         if (m_reachArea.Misses(x0, y0, x1, y1)) {
           // Off the clip area: the lines that follow while they stay beyond
           // an edge are passed over in logical units, without mapping.
@@ -132,7 +133,8 @@ class CSoftDC {
         // draws every other line twice).
         const CDeviceLine line{x0, y0, x1, y1};
         if (!(line == recent[0]) && !(line == recent[1])) {
-          LongLine(x0, y0, x1, y1);
+          LongLine(x0, y0, x1, y1);  // may set the stamps up
+          stamps = m_pStamps[m_nStampSet].get();
           area = m_stampArea;
           endInside = area.Has(x1, y1);
           recent[1] = recent[0];
@@ -247,7 +249,7 @@ class CSoftDC {
 
   // Thin and wide stamps apart: a paint switches to the default pen and back
   // for every colour.
-  CLineStamps m_stamps[2];
+  std::shared_ptr<CLineStamps> m_pStamps[2];
   int m_nStampSet = 0;  // 1 for a pen wider than one pixel
   CStampArea m_stampArea;
   CReachArea m_reachArea;

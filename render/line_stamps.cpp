@@ -1,17 +1,28 @@
 #include "render/line_stamps.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 
 #include "render/capsule.h"
 
-void CLineStamps::Reset(int penPixels, std::int64_t stride) {
-  m_nPenPixels = penPixels;
-  m_stride = stride;
-  m_index.assign(static_cast<std::size_t>(kSide) * kSide, Entry{});
-  m_pool.clear();
-  m_steps.clear();
-  m_bFull = false;
+std::shared_ptr<CLineStamps> CLineStamps::Shared(int penPixels, std::int64_t stride) {
+  thread_local std::vector<std::shared_ptr<CLineStamps>> kept;  // most recently used first
+  for (auto it = kept.begin(); it != kept.end(); ++it) {
+    if ((*it)->Fits(penPixels, stride)) {
+      std::rotate(kept.begin(), it, it + 1);
+      return kept.front();
+    }
+  }
+  kept.insert(kept.begin(), std::make_shared<CLineStamps>(penPixels, stride));
+  if (kept.size() > kKept) kept.pop_back();
+  return kept.front();
+}
+
+CLineStamps::CLineStamps(int penPixels, std::int64_t stride)
+    : m_nPenPixels(penPixels),
+      m_stride(stride),
+      m_index(static_cast<std::size_t>(kSide) * kSide) {
   if (penPixels > 1) FillCapTable(penPixels, m_cap);
 }
 
@@ -26,13 +37,18 @@ bool CLineStamps::PaintClipped(std::uint32_t* pixels, std::int64_t x0, std::int6
   // Pixels outside the clip area go to a sink: selects, not branches, for
   // the edge runs through the stamp at random.
   std::uint32_t sink[1];
-  const std::uint16_t* steps = m_steps[e.firstBlock].data();
-  const int count = e.kind == kShort ? 4 : 16 * e.blocks;
-  const std::int64_t xBase = x0 - 128, yBase = y0 - 128;
-  for (int i = 0; i < count; ++i) {
-    const std::int64_t x = xBase + (steps[i] & 0xFF), y = yBase + (steps[i] >> 8);
-    const bool in = (x >= left) & (x < right) & (y >= top) & (y < bottom);
-    (in ? pixels : sink)[in ? y * m_stride + x : 0] = rgb;
+  const std::uint64_t width = static_cast<std::uint64_t>(right - left);
+  const std::uint64_t height = static_cast<std::uint64_t>(bottom - top);
+  const std::int64_t xBase = x0 - 128 - left, yBase = y0 - 128 - top, start = y0 * m_stride + x0;
+  const int perBlock = e.kind == kShort ? 4 : 16;
+  for (int b = e.firstBlock; b < e.firstBlock + e.blocks; ++b) {
+    const std::uint16_t* steps = m_steps[b].data();
+    const std::int32_t* offsets = m_pool[b].at;
+    for (int i = 0; i < perBlock; ++i) {
+      const bool in = (static_cast<std::uint64_t>(xBase + (steps[i] & 0xFF)) < width) &
+                      (static_cast<std::uint64_t>(yBase + (steps[i] >> 8)) < height);
+      (in ? pixels : sink)[in ? start + offsets[i] : 0] = rgb;
+    }
   }
   return true;
 }

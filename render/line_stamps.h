@@ -13,6 +13,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class CLineStamps {
@@ -20,11 +21,13 @@ class CLineStamps {
   static constexpr int kReach = 48;
   static constexpr int kMaxWidth = 8;  // wider pens draw row by row
 
-  // Forgets every stamp: pens of penPixels pixels (1: the thin line, up to
+  // The stamps of pens of penPixels pixels (1: the thin line, up to
   // kMaxWidth: the round-capped stroke) into rows stride pixels apart.
-  void Reset(int penPixels, std::int64_t stride);
-  bool Ready() const { return !m_index.empty(); }
-  int PenPixels() const { return m_nPenPixels; }
+  static std::shared_ptr<CLineStamps> Shared(int penPixels, std::int64_t stride);
+  CLineStamps(int penPixels, std::int64_t stride);
+  bool Fits(int penPixels, std::int64_t stride) const {
+    return penPixels == m_nPenPixels && stride == m_stride;
+  }
 
   // Paints the line from p by (dx, dy), |dx|, |dy| <= kReach; false when
   // the stamp cannot be kept (the pool is full), and nothing was painted.
@@ -62,6 +65,7 @@ class CLineStamps {
     std::uint8_t blocks = 0;
     std::uint8_t kind = kUnbuilt;
   };
+  static constexpr std::size_t kKept = 4;
   static constexpr int kSide = 2 * kReach + 1;
   static std::size_t Index(std::int64_t dx, std::int64_t dy) {
     return static_cast<std::size_t>((dy + kReach) * kSide + (dx + kReach));

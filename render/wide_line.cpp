@@ -44,6 +44,8 @@ void CSoftDC::WideLine(i64 x0, i64 y0, i64 x1, i64 y1, int width, std::uint32_t 
     return;
   }
 
+  // Only a pen wider than a stamp's can fill a rectangle worth knowing.
+  const bool track = width > CLineStamps::kMaxWidth;
   CFillTracker filled(m_clipLeft, m_clipRight - 1);
   const auto fill = [&](i64 y, i64 lo, i64 hi) {
     lo = std::max<i64>(lo, m_clipLeft);
@@ -51,7 +53,7 @@ void CSoftDC::WideLine(i64 x0, i64 y0, i64 x1, i64 y1, int width, std::uint32_t 
     if (lo > hi) return;
     std::uint32_t* row = m_target.pixels.data() + y * m_target.width;
     std::fill(row + lo, row + hi + 1, rgb);
-    filled.Row(y, lo, hi);
+    if (track) filled.Row(y, lo, hi);
   };
   if (exact) {
     if (m_nCapWidth != width) {
