@@ -209,7 +209,7 @@ void CSoftDC::UpdateLineAreas() {
 void CSoftDC::LongLine(i64 x0, i64 y0, i64 x1, i64 y1) {
   if (m_clipLeft >= m_clipRight || m_clipTop >= m_clipBottom) return;
   // The first line drawn with a pen sets its stamps up (offsets of up to
-  // kReach rows must fit 32 bits); from the next one on, short lines take them.
+  // kMaxStep rows must fit 32 bits); from the next one on, short lines take them.
   std::shared_ptr<CLineStamps>& stamps = m_pStamps[m_nStampSet];
   const bool fits = stamps && stamps->Fits(m_nPenPixels, m_target.width);
   if (!fits && m_nPenPixels <= CLineStamps::kMaxWidth && m_target.width <= (1 << 24)) {
@@ -219,10 +219,10 @@ void CSoftDC::LongLine(i64 x0, i64 y0, i64 x1, i64 y1) {
   // A short line that the clip area cuts: its stamp, pixel by pixel.
   const i64 dx = x1 - x0, dy = y1 - y0, limit = kExactCapsuleMaxCoord;
   if (stamps && stamps->Fits(m_nPenPixels, m_target.width) &&
-      std::max(std::llabs(dx), std::llabs(dy)) <= CLineStamps::kReach &&
+      std::max(std::llabs(dx), std::llabs(dy)) <= CLineStamps::kMaxStep &&
       std::max({std::llabs(x0), std::llabs(y0), std::llabs(x1), std::llabs(y1)}) <= limit &&
       stamps->PaintClipped(m_target.pixels.data(), x0, y0, dx, dy, m_penRgb, m_clipLeft, m_clipTop,
-                          m_clipRight, m_clipBottom))
+                           m_clipRight, m_clipBottom))
     return;
   if (m_nPenPixels > 1)
     WideLine(x0, y0, x1, y1, m_nPenPixels, m_penRgb);

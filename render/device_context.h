@@ -109,11 +109,11 @@ class CSoftDC {
     while (more) {
       const std::int64_t x1 = map(x), y1 = map(y);
       const std::int64_t dx = x1 - x0, dy = y1 - y0;
-      constexpr std::uint64_t kReach = CLineStamps::kReach;
+      constexpr std::uint64_t kStep = CLineStamps::kMaxStep;
       bool endInside = area.Has(x1, y1);
       const bool stamped = startInside & endInside &
-                           (static_cast<std::uint64_t>(dx + kReach) <= 2 * kReach) &
-                           (static_cast<std::uint64_t>(dy + kReach) <= 2 * kReach);
+                           (static_cast<std::uint64_t>(dx + kStep) <= 2 * kStep) &
+                           (static_cast<std::uint64_t>(dy + kStep) <= 2 * kStep);
       if (!stamped || !stamps->Paint(pixels + (y0 * stride + x0), dx, dy, rgb)) {
         if (m_reachArea.Misses(x0, y0, x1, y1)) {
           // Off the clip area: the lines that follow while they stay beyond

@@ -20,9 +20,7 @@ std::shared_ptr<CLineStamps> CLineStamps::Shared(int penPixels, std::int64_t str
 }
 
 CLineStamps::CLineStamps(int penPixels, std::int64_t stride)
-    : m_nPenPixels(penPixels),
-      m_stride(stride),
-      m_index(static_cast<std::size_t>(kSide) * kSide) {
+    : m_nPenPixels(penPixels), m_stride(stride), m_index(static_cast<std::size_t>(kSide) * kSide) {
   if (penPixels > 1) FillCapTable(penPixels, m_cap);
 }
 

@@ -4,12 +4,17 @@
 // A stamp is the line the device context would draw there; Paint may only
 // be used where the whole line lies inside the clip area.
 //
-// Layout: one 4-byte entry per step, (2 kReach + 1)^2 of them, dy major,
+// Layout: one 4-byte entry per step, (2 kMaxStep + 1)^2 of them, dy major,
 // naming a run of cache-line-sized blocks of 16 offsets in the pool. A block
 // not filled by the line repeats its first offset (painting a pixel twice
 // changes nothing); a line of up to 4 pixels uses only the first 4 offsets.
 // The same blocks of m_steps hold each pixel's (x, y) from the start as two
 // bytes, for lines that the clip area cuts.
+//
+// The stamps of a pen width and row stride outlive the device context that
+// made them (Shared): the window repaints the same frame with the same pen
+// over and over. Each thread keeps the last kKept sets, each with at most
+// one stamp per step and kPoolLimit blocks (4 MB) of offsets.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -18,7 +23,7 @@
 
 class CLineStamps {
  public:
-  static constexpr int kReach = 48;
+  static constexpr int kMaxStep = 48;
   static constexpr int kMaxWidth = 8;  // wider pens draw row by row
 
   // The stamps of pens of penPixels pixels (1: the thin line, up to
@@ -29,7 +34,7 @@ class CLineStamps {
     return penPixels == m_nPenPixels && stride == m_stride;
   }
 
-  // Paints the line from p by (dx, dy), |dx|, |dy| <= kReach; false when
+  // Paints the line from p by (dx, dy), |dx|, |dy| <= kMaxStep; false when
   // the stamp cannot be kept (the pool is full), and nothing was painted.
   [[gnu::always_inline]] bool Paint(std::uint32_t* p, std::int64_t dx, std::int64_t dy,
                                     std::uint32_t rgb) {
@@ -66,9 +71,9 @@ class CLineStamps {
     std::uint8_t kind = kUnbuilt;
   };
   static constexpr std::size_t kKept = 4;
-  static constexpr int kSide = 2 * kReach + 1;
+  static constexpr int kSide = 2 * kMaxStep + 1;
   static std::size_t Index(std::int64_t dx, std::int64_t dy) {
-    return static_cast<std::size_t>((dy + kReach) * kSide + (dx + kReach));
+    return static_cast<std::size_t>((dy + kMaxStep) * kSide + (dx + kMaxStep));
   }
   static constexpr std::size_t kPoolLimit = 65535;  // blocks: 4 MB of offsets
 

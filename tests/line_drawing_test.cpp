@@ -369,10 +369,10 @@ TEST(LineDrawingTest, IntegerSpansMatchTheFloatingPointOnes) {
       }
     }
   };
-  constexpr i64 kFar = kExactCapsuleMaxCoord - CLineStamps::kReach;
+  constexpr i64 kFar = kExactCapsuleMaxCoord - CLineStamps::kMaxStep;
   for (int w = 2; w <= CLineStamps::kMaxWidth; ++w)
-    for (int dy = -CLineStamps::kReach; dy <= CLineStamps::kReach; dy += 1 + (w > 3))
-      for (int dx = -CLineStamps::kReach; dx <= CLineStamps::kReach; ++dx) {
+    for (int dy = -CLineStamps::kMaxStep; dy <= CLineStamps::kMaxStep; dy += 1 + (w > 3))
+      for (int dx = -CLineStamps::kMaxStep; dx <= CLineStamps::kMaxStep; ++dx) {
         if (dx == 0 && dy == 0) continue;
         compare(5, 7, 5 + dx, 7 + dy, w);
         if ((dx + dy) % 5 == 0) compare(kFar, -kFar, kFar + dx, -kFar + dy, w);
