@@ -55,6 +55,9 @@ void CViewerDlg::OnDropFiles(CDropPackage* hDropInfo) {
 }
 
 LoadOutcome CViewerDlg::LoadFile(const std::string& path, const std::string& testText) {
+  // Running out of memory is reported like a failing file operation, for the
+  // file at hand.
+  const CFileException noMemory{FileCause::genericException, path};
   int len = 0;
   try {
     auto file = Platform().Files().OpenForRead(path);
@@ -63,8 +66,9 @@ LoadOutcome CViewerDlg::LoadFile(const std::string& path, const std::string& tes
       throw CFileException{FileCause::genericException, path};
     len = static_cast<int>(length);
     if (len != 0) {
+      // Grown, not filled: the read writes every byte the reader may look at.
       if (m_fileData.size() < static_cast<std::size_t>(len))
-        m_fileData.resize(static_cast<std::size_t>(len) + 1, 0);
+        m_fileData.SetSize(static_cast<std::size_t>(len) + 1);
       // A read that stops short would leave stale bytes in the buffer: an error.
       if (file->Read(m_fileData.data(), static_cast<std::size_t>(len)) != static_cast<std::size_t>(len))
         throw CFileException{FileCause::endOfFile, {}};
@@ -74,11 +78,20 @@ LoadOutcome CViewerDlg::LoadFile(const std::string& path, const std::string& tes
     ReportFileError(Platform(), e);
     return m_lastLoad = LoadOutcome::fileError;
   } catch (const std::bad_alloc&) {
-    ReportFileError(Platform(), CFileException{FileCause::genericException, path});
+    ReportFileError(Platform(), noMemory);
     return m_lastLoad = LoadOutcome::fileError;
   }
   const FormatEntry* reader = FindReader(testText);
   if (!reader) return m_lastLoad = LoadOutcome::noReader;
-  (this->*(reader->reader))(len);
+  try {
+    (this->*(reader->reader))(len);
+  } catch (const std::bad_alloc&) {
+    // A reader grows the arrays before it overwrites anything, so one that
+    // got no memory at all leaves the previous design; one that ran out
+    // part-way leaves none.
+    if (m_bReadUnderway) DiscardDesign();
+    ReportFileError(Platform(), noMemory);
+    return m_lastLoad = LoadOutcome::fileError;
+  }
   return m_lastLoad = LoadOutcome::loaded;
 }

@@ -10,6 +10,7 @@
 
 #include "app/resource.h"
 #include "design/design.h"
+#include "framework/array.h"
 #include "framework/dialog.h"
 #include "framework/win_types.h"
 
@@ -86,6 +87,19 @@ class CViewerDlg : public CDialog {
     StoreRecord(x, y, KIND_COLOR);
     ++m_nColorCount;
   }
+  // A run of stitches decoded straight into the arrays, for readers that
+  // decode many records at once: decode(xs, ys) writes the positions of at
+  // most n stitches from the next index on and returns how many it wrote.
+  // The result is that of as many calls of AddStitch.
+  template <class Decode>
+  void AddStitchRun(int n, Decode&& decode) {
+    if (m_nNextRecord + n > static_cast<int>(m_arrKind.size())) GrowRecords(m_nNextRecord + n);
+    const int written = decode(m_arrX.data() + m_nNextRecord, m_arrY.data() + m_nNextRecord);
+    FinishStitchRun(written);
+  }
+  // The kinds, bounds and counts of the count positions AddStitchRun's
+  // decoder wrote.
+  void FinishStitchRun(int count);
   void EndDesign();
   void PublishDesign(const CDesignPublish& publish);
 
@@ -99,8 +113,13 @@ class CViewerDlg : public CDialog {
     m_arrKind[m_nNextRecord] = kind;
     ++m_nNextRecord;
   }
-  // Makes the arrays hold at least capacity entries (new entries zero).
+  // Makes the arrays hold at least capacity entries. Entries it adds hold
+  // no value until a record is stored there. Throws std::bad_alloc when the
+  // memory runs out, the arrays then as they were.
   void GrowRecords(int capacity);
+  // After a read that ran out of memory part-way: no design is loaded, and
+  // the arrays hold an empty one where they have room for it.
+  void DiscardDesign();
   void ResetBounds() {
     m_nMinX = m_nMinY = 1000;
     m_nMaxX = m_nMaxY = -1000;
@@ -156,17 +175,20 @@ class CViewerDlg : public CDialog {
   BOOL m_bHasThumbnail = FALSE;
   std::string m_strLoadedPath;
   std::string m_strLoadedName;
-  std::vector<std::uint8_t> m_fileData;
+  CArray<std::uint8_t> m_fileData;
   std::uint8_t m_thumbnail[kThumbnailBytes] = {};
-  std::vector<std::int16_t> m_arrX;
-  std::vector<std::int16_t> m_arrY;
-  std::vector<std::uint8_t> m_arrKind;
+  CArray<std::int16_t> m_arrX;
+  CArray<std::int16_t> m_arrY;
+  CArray<std::uint8_t> m_arrKind;
 
  private:
   void SetZoom(int percent);
   void OnScroll(unsigned nSBCode, unsigned nPos, CScrollBar* pScrollBar, int nAxis);
 
   int m_nNextRecord = 0;
+  // From BeginDesign's first record to PublishDesign: the design state is
+  // neither the old design nor the new one.
+  BOOL m_bReadUnderway = FALSE;
   LoadOutcome m_lastLoad = LoadOutcome::none;
   SaveOutcome m_lastSave = SaveOutcome::none;
 };

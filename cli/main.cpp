@@ -7,6 +7,7 @@
 #include "cli/cli_session.h"
 #include "cli/commands.h"
 #include "framework/version.h"
+#include "platform/posix/posix_memory.h"
 
 namespace {
 
@@ -36,6 +37,8 @@ void PrintHelp(std::FILE* out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Large files load into huge pages where the kernel has them.
+  SetBlockMemory(PosixBlockMemory());
   if (argc < 2) {
     PrintHelp(stderr);
     return kExitUsage;

@@ -4,11 +4,12 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 class ByteView {
  public:
-  ByteView(const std::vector<std::uint8_t>& data, int len)
+  // The first len bytes of a byte array (anything with data() and size()).
+  template <class Bytes>
+  ByteView(const Bytes& data, int len)
       : m_data(data.data()),
         m_size(len <= 0 ? 0
                         : (static_cast<std::size_t>(len) < data.size() ? static_cast<std::size_t>(len)

@@ -1,6 +1,11 @@
 // The reader operations: the only code that resets and finishes the design
 // state. The per-record operations are inline in the dialog's header.
 #include <cassert>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "app/viewer_dlg.h"
 #include "design/info_text.h"
@@ -10,20 +15,77 @@ void CViewerDlg::GrowRecords(int capacity) {
   // Grow geometrically so that readers that outrun their estimate stay linear.
   std::size_t size = m_arrKind.size() * 2;
   if (size < static_cast<std::size_t>(capacity)) size = static_cast<std::size_t>(capacity);
-  m_arrX.resize(size, 0);
-  m_arrY.resize(size, 0);
-  m_arrKind.resize(size, 0);
+  // All three first, so that running out of memory leaves them one length.
+  m_arrX.Reserve(size);
+  m_arrY.Reserve(size);
+  m_arrKind.Reserve(size);
+  m_arrX.SetSize(size);
+  m_arrY.SetSize(size);
+  m_arrKind.SetSize(size);
 }
 
 void CViewerDlg::BeginDesign(int capacity) {
   // Room for records 0 and 1 and the end record whatever the estimate says.
+  // Growing comes first: a read that cannot get its memory changes nothing.
   GrowRecords(capacity < 3 ? 3 : capacity);
+  m_bReadUnderway = TRUE;
   m_nNextRecord = 0;
   StoreRecord(0, 0, KIND_ORIGIN);
   StoreRecord(0, 0, KIND_STITCH);
   ResetBounds();
   m_nStitchCount = 0;
   m_nColorCount = 1;
+}
+
+void CViewerDlg::FinishStitchRun(int n) {
+  if (n <= 0) return;
+  const int first = m_nNextRecord;
+  assert(first + n <= static_cast<int>(m_arrKind.size()));
+  std::memset(m_arrKind.data() + first, KIND_STITCH, static_cast<std::size_t>(n));
+  m_nNextRecord = first + n;
+  m_nStitchCount += n;
+
+  const std::int16_t* xs = m_arrX.data() + first;
+  const std::int16_t* ys = m_arrY.data() + first;
+  std::int16_t minX = m_nMinX, maxX = m_nMaxX, minY = m_nMinY, maxY = m_nMaxY;
+  int i = 0;
+#if defined(__SSE2__)
+  // Eight positions a step; the signed 16-bit minimum and maximum are the
+  // comparisons WidenBounds makes.
+  if (n >= 8) {
+    __m128i lowX = _mm_set1_epi16(minX), highX = _mm_set1_epi16(maxX);
+    __m128i lowY = _mm_set1_epi16(minY), highY = _mm_set1_epi16(maxY);
+    for (; i + 8 <= n; i += 8) {
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(xs + i));
+      const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(ys + i));
+      lowX = _mm_min_epi16(lowX, x);
+      highX = _mm_max_epi16(highX, x);
+      lowY = _mm_min_epi16(lowY, y);
+      highY = _mm_max_epi16(highY, y);
+    }
+    alignas(16) std::int16_t lanes[4][8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes[0]), lowX);
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes[1]), highX);
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes[2]), lowY);
+    _mm_store_si128(reinterpret_cast<__m128i*>(lanes[3]), highY);
+    for (int k = 0; k < 8; ++k) {
+      if (lanes[0][k] < minX) minX = lanes[0][k];
+      if (lanes[1][k] > maxX) maxX = lanes[1][k];
+      if (lanes[2][k] < minY) minY = lanes[2][k];
+      if (lanes[3][k] > maxY) maxY = lanes[3][k];
+    }
+  }
+#endif
+  for (; i < n; ++i) {
+    if (xs[i] < minX) minX = xs[i];
+    if (xs[i] > maxX) maxX = xs[i];
+    if (ys[i] < minY) minY = ys[i];
+    if (ys[i] > maxY) maxY = ys[i];
+  }
+  m_nMinX = minX;
+  m_nMaxX = maxX;
+  m_nMinY = minY;
+  m_nMaxY = maxY;
 }
 
 void CViewerDlg::EndDesign() {
@@ -35,6 +97,7 @@ void CViewerDlg::EndDesign() {
 }
 
 void CViewerDlg::PublishDesign(const CDesignPublish& publish) {
+  m_bReadUnderway = FALSE;
   m_nFormat = publish.format;
   m_bLoaded = TRUE;
   m_bFileColors = publish.fileColors;
@@ -42,6 +105,27 @@ void CViewerDlg::PublishDesign(const CDesignPublish& publish) {
   m_bHasThumbnail = publish.hasThumbnail;
   if (!publish.keepRotation) m_nRotation = 0;
   for (int i = 0; i < 5; ++i) SetDlgItemText(kInfoFieldIds[i], publish.info[i]);
+  RedrawNow();
+}
+
+void CViewerDlg::DiscardDesign() {
+  m_bReadUnderway = FALSE;
+  // Half a design must neither be drawn nor saved: the writers now refuse
+  // as before the first load.
+  m_bLoaded = FALSE;
+  m_bHasThumbnail = FALSE;
+  // BeginDesign grew the arrays to at least three entries before it wrote
+  // anything, so the empty design needs no memory.
+  if (m_arrKind.size() >= 3) {
+    m_nNextRecord = 0;
+    StoreRecord(0, 0, KIND_ORIGIN);
+    StoreRecord(0, 0, KIND_STITCH);
+    ResetBounds();
+    EndDesign();
+  }
+  m_nStitchCount = 0;
+  m_nColorCount = 1;
+  for (int i = 0; i < 5; ++i) SetDlgItemText(kInfoFieldIds[i], std::string());
   RedrawNow();
 }
 

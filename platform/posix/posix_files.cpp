@@ -1,13 +1,16 @@
 // Files of this machine through POSIX calls, with errno mapped to the
 // file-error causes.
 #include <fcntl.h>
+#include <limits.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
+#include <iterator>
 #include <string>
 
 #include "platform/posix/posix_files.h"
@@ -63,6 +66,102 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+// The name a save replaces: a link is followed to the file it names, or to
+// where that file is to be for a link to nothing yet. A chain of links that
+// does not end is a bad path, as the kernel reports it.
+std::string FollowLinks(const std::string& requested) {
+  std::string path = requested;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+    ssize_t got;
+    while ((got = ::readlink(path.c_str(), target.data(), target.size())) >= 0 &&
+           static_cast<std::size_t>(got) == target.size())
+      target.resize(target.size() * 2);
+    if (got < 0) Throw(errno, requested);
+    target.resize(static_cast<std::size_t>(got));
+    path = target.empty() || target[0] == '/' ? target : FolderOf(path) + "/" + target;
+  }
+  Throw(ELOOP, requested);
+}
+
+// While a save writes its temporary file, an interrupt or a termination
+// removes that file before the program ends as the signal says, and a file
+// size limit fails the write (reported as a full disk) instead of ending
+// the program. Signals the program ignores stay ignored.
+class CTempFileGuard {
+ public:
+  // Signals are held back from before the temporary file exists until it is
+  // recorded, so none can end the program in between.
+  CTempFileGuard() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (int sig : kCleanupSignals) sigaddset(&held, sig);
+    ::sigprocmask(SIG_BLOCK, &held, &m_savedMask);
+  }
+  ~CTempFileGuard() { Clear(); }
+
+  // Records the temporary file (path is mkstemp's result) and lets the
+  // signals through.
+  void Watch(const std::string& path) {
+    if (path.size() < s_temp.size()) {
+      path.copy(s_temp.data(), path.size());
+      s_temp[path.size()] = '\0';
+    }
+    for (std::size_t i = 0; i < std::size(kCleanupSignals); ++i) {
+      struct sigaction cleanup {};
+      cleanup.sa_handler = &CTempFileGuard::OnSignal;
+      sigfillset(&cleanup.sa_mask);
+      ::sigaction(kCleanupSignals[i], nullptr, &s_previous[i]);
+      if (s_previous[i].sa_handler != SIG_IGN) ::sigaction(kCleanupSignals[i], &cleanup, nullptr);
+    }
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, nullptr, &m_previousFileSize);
+    if (m_previousFileSize.sa_handler == SIG_DFL) ::sigaction(SIGXFSZ, &ignore, nullptr);
+    m_watching = true;
+    ::sigprocmask(SIG_SETMASK, &m_savedMask, nullptr);
+  }
+
+  // The temporary file is gone (renamed or removed): back to the program's
+  // own handling of the signals.
+  void Clear() {
+    if (!m_watching) {
+      ::sigprocmask(SIG_SETMASK, &m_savedMask, nullptr);
+      return;
+    }
+    sigset_t held;
+    sigemptyset(&held);
+    for (int sig : kCleanupSignals) sigaddset(&held, sig);
+    ::sigprocmask(SIG_BLOCK, &held, nullptr);
+    s_temp[0] = '\0';
+    for (std::size_t i = 0; i < std::size(kCleanupSignals); ++i)
+      if (s_previous[i].sa_handler != SIG_IGN) ::sigaction(kCleanupSignals[i], &s_previous[i], nullptr);
+    ::sigaction(SIGXFSZ, &m_previousFileSize, nullptr);
+    m_watching = false;
+    ::sigprocmask(SIG_SETMASK, &m_savedMask, nullptr);
+  }
+
+ private:
+  static constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+  static void OnSignal(int sig) {
+    if (s_temp[0] != '\0') ::unlink(s_temp.data());
+    for (std::size_t i = 0; i < std::size(kCleanupSignals); ++i)
+      if (kCleanupSignals[i] == sig) ::sigaction(sig, &s_previous[i], nullptr);
+    // Delivered once this handler returns, with the program's own handling.
+    ::raise(sig);
+  }
+
+  // Read by the handler, so fixed storage rather than a std::string.
+  static inline std::array<char, PATH_MAX + 32> s_temp{};
+  static inline struct sigaction s_previous[std::size(kCleanupSignals)] = {};
+  sigset_t m_savedMask{};
+  struct sigaction m_previousFileSize {};
+  bool m_watching = false;
+};
+
 class PosixFiles : public IFileSystem {
  public:
   std::unique_ptr<CInputFile> OpenForRead(const std::string& path) override {
@@ -89,20 +188,19 @@ class PosixFiles : public IFileSystem {
   void WriteWholeFile(const std::string& requested, const std::uint8_t* data,
                       std::size_t size) override {
     // Saving onto a link replaces the file it points to, not the link.
-    std::string path = requested;
+    const std::string path = FollowLinks(requested);
+    // Only a regular file is replaced. A device, a pipe or a folder is not
+    // a design file: renaming over it would destroy it (or, for a pipe,
+    // leave its reader waiting), so it is refused untouched.
     struct stat st {};
-    if (::lstat(requested.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-      if (char* real = ::realpath(requested.c_str(), nullptr)) {
-        path = real;
-        std::free(real);
-      }
-    }
+    const bool exists = ::stat(path.c_str(), &st) == 0;
+    if (!exists && errno != ENOENT) Throw(errno, requested);
+    if (exists && !S_ISREG(st.st_mode)) Throw(S_ISDIR(st.st_mode) ? EISDIR : EACCES, requested);
     // An existing file keeps its permissions; one we may not write stays as
     // it is, as it would for a plain create.
-    const bool exists = ::stat(path.c_str(), &st) == 0;
-    if (exists && !S_ISDIR(st.st_mode) && ::access(path.c_str(), W_OK) != 0) Throw(errno, requested);
+    if (exists && ::access(path.c_str(), W_OK) != 0) Throw(errno, requested);
     mode_t mode;
-    if (exists && S_ISREG(st.st_mode)) {
+    if (exists) {
       mode = st.st_mode & 07777;
     } else {
       const mode_t mask = ::umask(0);
@@ -112,9 +210,11 @@ class PosixFiles : public IFileSystem {
 
     const std::string folder = FolderOf(path);
     std::string temp = folder + "/.nadelwerk-XXXXXX";
+    CTempFileGuard guard;
     const int fd = ::mkstemp(temp.data());
     // A folder that does not exist is a bad path, not a missing file.
     if (fd < 0) Throw(errno == ENOENT ? ENOTDIR : errno, requested);
+    guard.Watch(temp);
     auto fail = [&](int err) {
       ::close(fd);
       ::unlink(temp.c_str());
@@ -142,6 +242,7 @@ class PosixFiles : public IFileSystem {
       ::unlink(temp.c_str());
       Throw(err, requested);
     }
+    guard.Clear();
     // Make the rename itself durable; the data is already safe either way.
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
