@@ -84,7 +84,7 @@ class CArray {
       block = memory.Allocate(bytes);
       if (!block) throw std::bad_alloc();
       if (m_size) std::memcpy(block, m_data, m_size * sizeof(T));
-      Free();
+      if (m_data) m_memory->Release(m_data, m_capacity * sizeof(T));
     }
     m_data = static_cast<T*>(block);
     m_capacity = n;

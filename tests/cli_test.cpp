@@ -1,7 +1,10 @@
 // nadelwerk-cli as a user runs it: exit codes, info lines and the JSON dump.
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "framework/version.h"
 #include "tests/cli_runner.h"
@@ -13,6 +16,35 @@ Bytes SmallDst() {
   ByteBuilder b;
   b.fill(512, ' ').bytes({0x05, 0x05, 0x07, 0x00, 0x00, 0xC3, 0x80, 0x00, 0x83, 0x00, 0x00, 0xF3});
   return b;
+}
+
+// Thousands of stitches of up to 40 steps either way: every saved or painted
+// form of it is several KiB.
+Bytes BusyDst() {
+  ByteBuilder b;
+  b.fill(512, ' ');
+  for (unsigned i = 0; i < 4000; ++i) b.bytes({(i * 37) & 0xFF, (i * 91) & 0xF7, 0x03});
+  b.bytes({0x00, 0x00, 0xF3});
+  return b;
+}
+
+// nadelwerk-cli run by the shell after limits is set with its ulimit
+// (dash: -f in blocks of 512 bytes, -v in KiB).
+int StatusUnderLimit(const std::string& limit, const std::string& args) {
+  const std::string command =
+      "ulimit " + limit + "; exec " + std::string(NADELWERK_CLI) + " " + args + " >/dev/null 2>&1";
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Names in the folder other than the given ones (a leftover temporary file).
+std::vector<std::string> OtherFiles(const TempDir& dir, std::initializer_list<std::string> known) {
+  std::vector<std::string> out;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+    const std::string name = e.path().filename().string();
+    if (std::find(known.begin(), known.end(), name) == known.end()) out.push_back(name);
+  }
+  return out;
 }
 
 }  // namespace
@@ -54,4 +86,62 @@ TEST(CliTest, ErrorsGiveTheirExitCodes) {
   const CliRun mixed = RunCli("info " + dir.Write("a.dst", SmallDst()) + " " + dir.path().string() + "/x.dst");
   EXPECT_EQ(mixed.status, 1);
   EXPECT_EQ(mixed.out.substr(0, 13), "a.dst\nTAJIMA\n");
+}
+
+// convert and render replace an existing file only with a complete new one:
+// a file size limit (a full disk) fails them, reported, with the old file
+// as it was and no temporary file left.
+TEST(CliTest, FullDiskLeavesTheOldOutput) {
+  TempDir dir;
+  const std::string in = dir.Write("busy.dst", BusyDst());
+  const Bytes old{'a', 'l', 't'};
+  const std::string dst = dir.Write("out.dst", old);
+  const std::string png = dir.Write("out.png", old);
+  EXPECT_EQ(StatusUnderLimit("-f 2", "convert " + in + " " + dst), 1);
+  EXPECT_EQ(StatusUnderLimit("-f 2", "render " + in + " " + png + " --size 400x400"), 1);
+  EXPECT_EQ(ReadFileBytes(dst), old);
+  EXPECT_EQ(ReadFileBytes(png), old);
+  EXPECT_EQ(OtherFiles(dir, {"busy.dst", "out.dst", "out.png"}), std::vector<std::string>{});
+  // Without the limit both replace their file.
+  EXPECT_EQ(RunCli("render " + in + " " + png + " --size 400x400").status, 0);
+  EXPECT_GT(ReadFileBytes(png).size(), 1024u);
+}
+
+TEST(CliTest, ConvertRefusesAPipe) {
+  TempDir dir;
+  const std::string in = dir.Write("a.dst", SmallDst());
+  const auto pipe = dir.path() / "rohr.dst";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+  std::filesystem::create_symlink(pipe, dir.path() / "verweis.pcs");
+  EXPECT_EQ(RunCli("convert " + in + " " + pipe.string()).status, 1);
+  EXPECT_EQ(RunCli("convert " + in + " " + (dir.path() / "verweis.pcs").string()).status, 1);
+  EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+  EXPECT_EQ(OtherFiles(dir, {"a.dst", "rohr.dst", "verweis.pcs"}), std::vector<std::string>{});
+}
+
+// A file whose records need more memory than the process may have: the
+// file-error report and exit status 1, not an abort.
+TEST(CliTest, LoadWithoutEnoughMemoryFailsCleanly) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
+#else
+  TempDir dir;
+  // 80 MB of zero records (stitches that do not move), sparse on disk: the
+  // file fits under the limit, its 200 MB of records do not.
+  const std::string big = dir.Write("gross.dst", {});
+  ASSERT_EQ(::truncate(big.c_str(), 80 << 20), 0);
+  EXPECT_EQ(StatusUnderLimit("-v 262144", "info " + big), 1);
+  // A file after it still loads.
+  const CliRun run = RunCli("info " + dir.Write("klein.dst", SmallDst()));
+  EXPECT_EQ(run.status, 0);
+  const std::string both = "info " + big + " " + dir.path().string() + "/klein.dst";
+  const std::string command = "ulimit -v 262144; exec " + std::string(NADELWERK_CLI) + " " + both + " 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string out;
+  char buf[512];
+  for (std::size_t got; (got = fread(buf, 1, sizeof buf, pipe)) > 0;) out.append(buf, got);
+  EXPECT_EQ(WEXITSTATUS(pclose(pipe)), 1);
+  EXPECT_EQ(out.substr(0, 17), "klein.dst\nTAJIMA\n");
+#endif
 }

@@ -1,5 +1,9 @@
 // The reader operations shared by all readers, and the information texts.
+#include <new>
+
 #include "design/info_text.h"
+#include "export/save_file.h"
+#include "tests/limited_memory.h"
 #include "tests/test_support.h"
 
 class DesignModelTest : public ViewerTest {};
@@ -51,6 +55,69 @@ TEST_F(DesignModelTest, ArraysGrowBeyondTheEstimateAndNeverShrink) {
   dlg.EndDesign();
   EXPECT_EQ(dlg.m_arrKind.size(), grown);
   EXPECT_EQ(Records().size(), 3u);
+}
+
+TEST_F(DesignModelTest, StitchRunsEqualSingleStitches) {
+  // Positions on both sides of the sentinels and of zero, more than one
+  // step of eight, and a run that outgrows the arrays.
+  std::vector<std::int16_t> xs, ys;
+  for (int i = 0; i < 37; ++i) {
+    xs.push_back(static_cast<std::int16_t>((i * 7919) % 4001 - 2000));
+    ys.push_back(static_cast<std::int16_t>(i % 3 ? 1200 + i : -1500 - i));
+  }
+  dlg.BeginDesign(3);
+  for (std::size_t i = 0; i < xs.size(); ++i) dlg.AddStitch(xs[i], ys[i]);
+  dlg.AddColorChange(xs.back(), ys.back());
+  dlg.EndDesign();
+  const std::vector<Record> single = Records();
+  const auto bounds = std::make_tuple(dlg.m_nMinX, dlg.m_nMaxX, dlg.m_nMinY, dlg.m_nMaxY, dlg.m_nStitchCount);
+
+  CHeadlessViewer other(kMemoryOnly);
+  other.dlg.BeginDesign(3);
+  other.dlg.AddStitchRun(static_cast<int>(xs.size()) + 5, [&](std::int16_t* x, std::int16_t* y) {
+    std::copy(xs.begin(), xs.end(), x);
+    std::copy(ys.begin(), ys.end(), y);
+    return static_cast<int>(xs.size());
+  });
+  other.dlg.AddColorChange(xs.back(), ys.back());
+  other.dlg.EndDesign();
+  for (std::size_t i = 0; i < single.size(); ++i) {
+    EXPECT_EQ((Record{other.dlg.m_arrX[i], other.dlg.m_arrY[i], other.dlg.m_arrKind[i]}), single[i]) << i;
+  }
+  EXPECT_EQ(other.dlg.NextRecordIndex(), dlg.NextRecordIndex());
+  EXPECT_EQ(std::make_tuple(other.dlg.m_nMinX, other.dlg.m_nMaxX, other.dlg.m_nMinY, other.dlg.m_nMaxY,
+                            other.dlg.m_nStitchCount),
+            bounds);
+}
+
+// Records that cannot get memory part-way through a read: the arrays keep
+// one length, and the design is then dropped rather than half shown.
+TEST_F(DesignModelTest, ReadOutOfMemoryPartWayLeavesNoDesign) {
+  LoadDesign({{5, 5, KIND_STITCH}}, 4);
+  dlg.BeginDesign(3);
+  const std::size_t full = dlg.m_arrKind.size();
+  while (dlg.NextRecordIndex() < static_cast<int>(full)) dlg.AddStitch(7, 7);
+  {
+    CMemoryLimit limit(0);
+    EXPECT_THROW(dlg.AddStitch(8, 8), std::bad_alloc);
+  }
+  EXPECT_EQ(dlg.m_arrKind.size(), full);
+  EXPECT_EQ(dlg.m_arrX.size(), full);
+  EXPECT_EQ(dlg.m_arrY.size(), full);
+  platform.SetControlText(IDC_INFO_STITCHES, "Stiche: 1");
+
+  dlg.DiscardDesign();
+  EXPECT_EQ(dlg.m_bLoaded, FALSE);
+  EXPECT_EQ(Records(), (std::vector<Record>{{0, 0, KIND_ORIGIN}, {0, 0, KIND_STITCH},
+                                            {END_MARK, END_MARK, KIND_END}}));
+  EXPECT_EQ(dlg.m_nStitchCount, 0);
+  EXPECT_EQ(Info(IDC_INFO_STITCHES), "");
+  // Nothing is saved from it.
+  platform.saveAnswers.push_back({true, "/nirgends/x.dst"});
+  dlg.OnSaveDst();
+  EXPECT_EQ(dlg.LastSaveOutcome(), SaveOutcome::refused);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0], kNoDesignMessage);
 }
 
 TEST_F(DesignModelTest, PublishSetsFlagsTextsAndRepaints) {

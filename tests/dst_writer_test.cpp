@@ -1,6 +1,9 @@
 // The DST writer: record encoding, the split of long moves, the header, and
 // saving through the dialog without ever damaging an existing file.
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -180,6 +183,10 @@ class DstSaveFailureTest : public DstWriterTest {
   void ExpectUntouched(const std::string& target, const std::string& notice) {
     ASSERT_EQ(platform.notices.size(), 1u);
     EXPECT_EQ(platform.notices[0], notice);
+    ExpectOldFileAlone(target);
+  }
+  // The old content, and no other file (no temporary one) beside it.
+  void ExpectOldFileAlone(const std::string& target) {
     EXPECT_EQ(ReadFileBytes(target), old);
     std::size_t files = 0;
     for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(target).parent_path()))
@@ -236,4 +243,82 @@ TEST_F(DstSaveFailureTest, ReplacingKeepsLinksAndPermissions) {
   EXPECT_EQ(ReadFileBytes(target), written);
   EXPECT_EQ(std::filesystem::status(target).permissions() & std::filesystem::perms::all,
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+// Only a regular file (or a name that is free) is replaced: a device, a pipe
+// or a folder, named directly or through a link, is refused untouched.
+TEST_F(DstSaveFailureTest, DevicesPipesAndFoldersAreRefused) {
+  namespace fs = std::filesystem;
+  const fs::path pipe = dir.path() / "rohr.dst";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+  fs::create_symlink(pipe, dir.path() / "zum-rohr.dst");
+  fs::create_directory(dir.path() / "ordner.dst");
+  std::vector<fs::path> targets = {pipe, dir.path() / "zum-rohr.dst", dir.path() / "ordner.dst"};
+  // A device node of our own (as /dev/null): only where we may make one.
+  const fs::path device = dir.path() / "geraet";
+  if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+    fs::create_symlink(device, dir.path() / "zum-geraet.dst");
+    targets.push_back(dir.path() / "zum-geraet.dst");
+  }
+  for (const fs::path& target : targets) {
+    platform.notices.clear();
+    platform.saveAnswers.push_back({true, target.string()});
+    dlg.OnSaveDst();  // not read back: opening a pipe would wait for a writer
+    ASSERT_EQ(platform.notices.size(), 1u) << target;
+    EXPECT_EQ(platform.notices[0], "Zugriff auf " + target.string() + " wurde verwehrt.");
+    EXPECT_EQ(dlg.LastSaveOutcome(), SaveOutcome::failed);
+  }
+  EXPECT_TRUE(fs::is_fifo(pipe));
+  EXPECT_TRUE(fs::is_directory(dir.path() / "ordner.dst"));
+  if (targets.size() > 3) {
+    EXPECT_TRUE(fs::is_character_file(device));
+  }
+  for (const auto& e : fs::directory_iterator(dir.path()))
+    EXPECT_EQ(e.path().filename().string().rfind(".nadelwerk-", 0), std::string::npos) << e.path();
+}
+
+TEST_F(DstSaveFailureTest, LinkToNothingYetCreatesTheFileItNames) {
+  const auto link = dir.path() / "verweis.dst";
+  std::filesystem::create_symlink("neu.dst", link);
+  const Bytes written = Save(link.string());
+  EXPECT_TRUE(platform.notices.empty());
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(ReadFileBytes(dir.path() / "neu.dst"), written);
+  EXPECT_EQ(written.size(), 512u + 3u * 3002u + 3u);
+}
+
+namespace {
+
+int g_interruption = 0;
+
+}  // namespace
+
+// An interrupt or a termination in the middle of a save ends the program as
+// the signal says, and the temporary file goes with it. The signal arrives
+// deterministically: a file size limit stops the write part-way, and the
+// limit's own signal raises the interruption.
+TEST_F(DstSaveFailureTest, InterruptedSaveRemovesItsTemporaryFile) {
+  const std::string target = dir.Write("alt.dst", old);
+  for (int sig : {SIGINT, SIGTERM}) {
+    g_interruption = sig;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      struct sigaction raiser {};
+      raiser.sa_handler = [](int) { ::raise(g_interruption); };
+      ::sigaction(SIGXFSZ, &raiser, nullptr);
+      rlimit small{};
+      ::getrlimit(RLIMIT_FSIZE, &small);
+      small.rlim_cur = 4096;
+      ::setrlimit(RLIMIT_FSIZE, &small);
+      platform.saveAnswers.push_back({true, target});
+      dlg.OnSaveDst();
+      ::_exit(0);  // not reached when the signal ends the program
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "signal " << sig << ", status " << status;
+    EXPECT_EQ(WTERMSIG(status), sig);
+    ExpectOldFileAlone(target);
+  }
 }

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "app/formats.h"
+#include "tests/limited_memory.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -202,4 +203,39 @@ TEST_F(FileLoadingTest, ShortReadIsAnErrorAndDecodesNothing) {
   EXPECT_EQ(platform.notices[0],
             "Es wurde versucht, auf eine Stelle hinter dem Ende von eine unbenannte Datei zuzugreifen.");
   EXPECT_EQ(dlg.m_nStitchCount, 2);
+}
+
+// A load that cannot get its memory, for the file or for the records, shows
+// the generic report and leaves the previous design exactly as it was.
+TEST_F(FileLoadingTest, RunningOutOfMemoryKeepsThePreviousDesign) {
+  Choose(dir.Write("a.dst", DstWithStitches(2)), "a.dst");
+  const std::vector<Record> before = Records();
+  const std::string infoBefore = Info(IDC_INFO_STITCHES);
+  const std::string big = dir.Write("gross.dst", DstWithStitches(40'000));  // 120 KB
+
+  struct Case {
+    const char* what;
+    std::size_t budget;
+  };
+  // Too little for the file; enough for the file and X but not Y.
+  for (const Case& c : {Case{"file", 64u << 10}, Case{"records", 300u << 10}}) {
+    platform.notices.clear();
+    {
+      CMemoryLimit limit(c.budget);
+      Choose(big, "gross.dst");
+    }
+    EXPECT_EQ(dlg.LastLoadOutcome(), LoadOutcome::fileError) << c.what;
+    ASSERT_EQ(platform.notices.size(), 1u) << c.what;
+    EXPECT_EQ(platform.notices[0], "Ein unbekannter Fehler ist beim Zugriff auf " + big + " aufgetreten.");
+    EXPECT_EQ(Records(), before) << c.what;
+    EXPECT_EQ(dlg.m_arrX.size(), dlg.m_arrKind.size());
+    EXPECT_EQ(dlg.m_arrY.size(), dlg.m_arrKind.size());
+    EXPECT_EQ(dlg.m_nStitchCount, 2);
+    EXPECT_EQ(dlg.m_bLoaded, TRUE);
+    EXPECT_EQ(Info(IDC_INFO_STITCHES), infoBefore);
+  }
+  // With memory again the same file loads.
+  Choose(big, "gross.dst");
+  EXPECT_EQ(dlg.LastLoadOutcome(), LoadOutcome::loaded);
+  EXPECT_EQ(dlg.m_nStitchCount, 40'000);
 }
