@@ -81,7 +81,10 @@ int RunRender(const CliArgs& args) {
     std::fputs(kUsage, stderr);
     return kExitUsage;
   }
-  CliSession session(true);
+  // Every repaint draws the whole frames anew, so only the last one counts:
+  // the load and the view handlers repaint without painting, and the frames
+  // are painted once when the view is set.
+  CliSession session(false);
   const int frameId = o.thumbnail ? IDC_THUMBNAIL : IDC_PREVIEW;
   if (o.width > 0) session.platform.SetFrameSize(frameId, o.width, o.height);
   if (!session.LoadOrReport(o.input)) return kExitFileError;
@@ -101,6 +104,8 @@ int RunRender(const CliArgs& args) {
     dlg.OnHScroll(SB_THUMBPOSITION, static_cast<unsigned>(o.scrollH), dlg.m_pHScrollBar);
     dlg.OnVScroll(SB_THUMBPOSITION, static_cast<unsigned>(o.scrollV), dlg.m_pVScrollBar);
   }
+  session.platform.paintOnRepaint = true;
+  dlg.RedrawNow();
   // Through the safe path of the writers: an existing picture is replaced
   // only by a complete new one.
   try {

@@ -1,6 +1,7 @@
 #include "platform/png/png_file.h"
 
 #include <png.h>
+#include <zlib.h>
 
 #include <csetjmp>
 #include <new>
@@ -9,7 +10,11 @@ namespace {
 
 void AppendBytes(png_structp png, png_bytep data, png_size_t length) {
   auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
-  out->insert(out->end(), data, data + length);
+  try {
+    out->insert(out->end(), data, data + length);
+  } catch (const std::bad_alloc&) {
+    png_error(png, "out of memory");  // libpng's own way out, to the setjmp below
+  }
 }
 
 void NoFlush(png_structp) {}
@@ -34,6 +39,10 @@ std::vector<std::uint8_t> EncodePng(const CPixelBuffer& pixels, const PngOptions
                options.alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_set_compression_level(png, options.compression);
+  if (options.compression >= 1 && options.compression <= 3) {
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
+    png_set_compression_strategy(png, Z_RLE);
+  }
   png_write_info(png, info);
   for (int y = 0; y < pixels.height; ++y) {
     const std::uint32_t* from = pixels.pixels.data() + static_cast<std::size_t>(y) * pixels.width;
