@@ -11,6 +11,7 @@
 #pragma once
 #include <cassert>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <iterator>
 #include <new>
@@ -73,7 +74,8 @@ class CArray {
   // Room for n entries without changing the size.
   void Reserve(std::size_t n) {
     if (n <= m_capacity) return;
-    if (n > static_cast<std::size_t>(-1) / sizeof(T)) throw std::bad_alloc();
+    // More than the address space can hold is refused before asking for it.
+    if (n > static_cast<std::size_t>(PTRDIFF_MAX) / sizeof(T)) throw std::bad_alloc();
     IBlockMemory& memory = BlockMemory();
     const std::size_t bytes = n * sizeof(T);
     void* block;
