@@ -16,6 +16,11 @@
 
 using HICON = int;
 
+// The smallest and largest X and Y of a run of stitches (AddStitchRun).
+struct CStitchBounds {
+  std::int16_t minX, maxX, minY, maxY;
+};
+
 // How the last load sequence ended.
 enum class LoadOutcome { none, loaded, fileError, noReader, cancelled };
 // How the last save ended: written, the dialog cancelled, the file not
@@ -88,18 +93,20 @@ class CViewerDlg : public CDialog {
     ++m_nColorCount;
   }
   // A run of stitches decoded straight into the arrays, for readers that
-  // decode many records at once: decode(xs, ys) writes the positions of at
-  // most n stitches from the next index on and returns how many it wrote.
-  // The result is that of as many calls of AddStitch.
+  // decode many records at once: decode(xs, ys, bounds) writes the positions
+  // of at most n stitches from the next index on, widens bounds (the
+  // design's bounds when it is called) by each of them, and returns how many
+  // it wrote. The result is that of as many calls of AddStitch.
   template <class Decode>
   void AddStitchRun(int n, Decode&& decode) {
     if (m_nNextRecord + n > static_cast<int>(m_arrKind.size())) GrowRecords(m_nNextRecord + n);
-    const int written = decode(m_arrX.data() + m_nNextRecord, m_arrY.data() + m_nNextRecord);
-    FinishStitchRun(written);
+    CStitchBounds bounds{m_nMinX, m_nMaxX, m_nMinY, m_nMaxY};
+    const int written = decode(m_arrX.data() + m_nNextRecord, m_arrY.data() + m_nNextRecord, bounds);
+    FinishStitchRun(written, bounds);
   }
-  // The kinds, bounds and counts of the count positions AddStitchRun's
+  // The kinds, counts and bounds of the count positions AddStitchRun's
   // decoder wrote.
-  void FinishStitchRun(int count);
+  void FinishStitchRun(int count, const CStitchBounds& bounds);
   void EndDesign();
   void PublishDesign(const CDesignPublish& publish);
 

@@ -3,10 +3,6 @@
 #include <cassert>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "app/viewer_dlg.h"
 #include "design/info_text.h"
 
@@ -37,55 +33,16 @@ void CViewerDlg::BeginDesign(int capacity) {
   m_nColorCount = 1;
 }
 
-void CViewerDlg::FinishStitchRun(int n) {
+void CViewerDlg::FinishStitchRun(int n, const CStitchBounds& bounds) {
   if (n <= 0) return;
-  const int first = m_nNextRecord;
-  assert(first + n <= static_cast<int>(m_arrKind.size()));
-  std::memset(m_arrKind.data() + first, KIND_STITCH, static_cast<std::size_t>(n));
-  m_nNextRecord = first + n;
+  assert(m_nNextRecord + n <= static_cast<int>(m_arrKind.size()));
+  std::memset(m_arrKind.data() + m_nNextRecord, KIND_STITCH, static_cast<std::size_t>(n));
+  m_nNextRecord += n;
   m_nStitchCount += n;
-
-  const std::int16_t* xs = m_arrX.data() + first;
-  const std::int16_t* ys = m_arrY.data() + first;
-  std::int16_t minX = m_nMinX, maxX = m_nMaxX, minY = m_nMinY, maxY = m_nMaxY;
-  int i = 0;
-#if defined(__SSE2__)
-  // Eight positions a step; the signed 16-bit minimum and maximum are the
-  // comparisons WidenBounds makes.
-  if (n >= 8) {
-    __m128i lowX = _mm_set1_epi16(minX), highX = _mm_set1_epi16(maxX);
-    __m128i lowY = _mm_set1_epi16(minY), highY = _mm_set1_epi16(maxY);
-    for (; i + 8 <= n; i += 8) {
-      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(xs + i));
-      const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(ys + i));
-      lowX = _mm_min_epi16(lowX, x);
-      highX = _mm_max_epi16(highX, x);
-      lowY = _mm_min_epi16(lowY, y);
-      highY = _mm_max_epi16(highY, y);
-    }
-    alignas(16) std::int16_t lanes[4][8];
-    _mm_store_si128(reinterpret_cast<__m128i*>(lanes[0]), lowX);
-    _mm_store_si128(reinterpret_cast<__m128i*>(lanes[1]), highX);
-    _mm_store_si128(reinterpret_cast<__m128i*>(lanes[2]), lowY);
-    _mm_store_si128(reinterpret_cast<__m128i*>(lanes[3]), highY);
-    for (int k = 0; k < 8; ++k) {
-      if (lanes[0][k] < minX) minX = lanes[0][k];
-      if (lanes[1][k] > maxX) maxX = lanes[1][k];
-      if (lanes[2][k] < minY) minY = lanes[2][k];
-      if (lanes[3][k] > maxY) maxY = lanes[3][k];
-    }
-  }
-#endif
-  for (; i < n; ++i) {
-    if (xs[i] < minX) minX = xs[i];
-    if (xs[i] > maxX) maxX = xs[i];
-    if (ys[i] < minY) minY = ys[i];
-    if (ys[i] > maxY) maxY = ys[i];
-  }
-  m_nMinX = minX;
-  m_nMaxX = maxX;
-  m_nMinY = minY;
-  m_nMaxY = maxY;
+  m_nMinX = bounds.minX;
+  m_nMaxX = bounds.maxX;
+  m_nMinY = bounds.minY;
+  m_nMaxY = bounds.maxY;
 }
 
 void CViewerDlg::EndDesign() {

@@ -74,9 +74,15 @@ TEST_F(DesignModelTest, StitchRunsEqualSingleStitches) {
 
   CHeadlessViewer other(kMemoryOnly);
   other.dlg.BeginDesign(3);
-  other.dlg.AddStitchRun(static_cast<int>(xs.size()) + 5, [&](std::int16_t* x, std::int16_t* y) {
+  other.dlg.AddStitchRun(static_cast<int>(xs.size()) + 5, [&](std::int16_t* x, std::int16_t* y, CStitchBounds& b) {
     std::copy(xs.begin(), xs.end(), x);
     std::copy(ys.begin(), ys.end(), y);
+    for (std::size_t i = 0; i < xs.size(); ++i) {
+      b.minX = std::min(b.minX, xs[i]);
+      b.maxX = std::max(b.maxX, xs[i]);
+      b.minY = std::min(b.minY, ys[i]);
+      b.maxY = std::max(b.maxY, ys[i]);
+    }
     return static_cast<int>(xs.size());
   });
   other.dlg.AddColorChange(xs.back(), ys.back());

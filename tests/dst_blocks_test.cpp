@@ -122,3 +122,22 @@ TEST_F(DstBlocksTest, ShorterFileAfterALongerOneEndsAtItsOwnEnd) {
   ExpectSameAsReference(Generated(rng, 5000, 0, 0, false), "long");
   ExpectSameAsReference(Generated(rng, 40, 0, 0, false), "short after long");
 }
+
+// A colour change carries movement bits that it does not move by. Wherever
+// it stands in a block, neither its bits nor the moves after it in the same
+// block may reach the positions or the bounds before the block is resumed.
+TEST_F(DstBlocksTest, OtherRecordAtEveryPlaceOfABlock) {
+  for (int at = 0; at < 70; ++at) {
+    ByteBuilder b;
+    b.fill(512, ' ');
+    for (int i = 0; i < 96; ++i) {
+      if (i == at)
+        b.bytes({0x05, 0x05, 0xC7});  // colour change with the bits of +121, +121 ...
+      else
+        b.bytes({i % 2 ? 0x01u : 0x02u, 0x00, 0x03});  // ... among steps of one
+    }
+    b.bytes({0x00, 0x00, 0xF3});
+    ExpectSameAsReference(b, "colour change at record " + std::to_string(at));
+    EXPECT_LE(dlg.m_nMaxX, 1);
+  }
+}
