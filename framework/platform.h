@@ -30,6 +30,13 @@ class IFileSystem {
   // on failure it is left as it was and no partial file remains.
   virtual void WriteWholeFile(const std::string& path, const std::uint8_t* data,
                               std::size_t size) = 0;
+  // The same for content that can be made again (a rendered picture): the
+  // file is still replaced only by the complete new content, but the call
+  // does not wait until that content is on disk.
+  virtual void WriteWholeFileUnsynced(const std::string& path, const std::uint8_t* data,
+                                      std::size_t size) {
+    WriteWholeFile(path, data, size);
+  }
 };
 
 struct OpenFileRequest {

@@ -41,3 +41,11 @@ void CMemoryFiles::WriteWholeFile(const std::string& path, const std::uint8_t* d
   else
     Put(path, data, size);
 }
+
+void CMemoryFiles::WriteWholeFileUnsynced(const std::string& path, const std::uint8_t* data,
+                                          std::size_t size) {
+  if (m_disk && !Find(path))
+    m_disk->WriteWholeFileUnsynced(path, data, size);
+  else
+    Put(path, data, size);
+}

@@ -25,6 +25,7 @@ class CMemoryFiles : public IFileSystem {
 
   std::unique_ptr<CInputFile> OpenForRead(const std::string& path) override;
   void WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size) override;
+  void WriteWholeFileUnsynced(const std::string& path, const std::uint8_t* data, std::size_t size) override;
 
  private:
   IFileSystem* m_disk;

@@ -65,5 +65,6 @@ void WritePngFile(IFileSystem& files, const std::string& path, const CPixelBuffe
                   const PngOptions& options) {
   const std::vector<std::uint8_t> bytes = EncodePng(pixels, options);
   if (bytes.empty()) throw CFileException{FileCause::genericException, path};
-  files.WriteWholeFile(path, bytes.data(), bytes.size());
+  // A picture can be rendered again: no waiting for the disk.
+  files.WriteWholeFileUnsynced(path, bytes.data(), bytes.size());
 }

@@ -25,6 +25,7 @@ struct PngOptions {
 std::vector<std::uint8_t> EncodePng(const CPixelBuffer& pixels, const PngOptions& options = {});
 
 // Encodes pixels and writes the file through files (a temporary file renamed
-// over path only when complete). Throws CFileException when writing fails.
+// over path only when complete, not waited for on disk). Throws
+// CFileException when writing fails.
 void WritePngFile(IFileSystem& files, const std::string& path, const CPixelBuffer& pixels,
                   const PngOptions& options = {});

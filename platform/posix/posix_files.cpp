@@ -187,6 +187,18 @@ class PosixFiles : public IFileSystem {
 
   void WriteWholeFile(const std::string& requested, const std::uint8_t* data,
                       std::size_t size) override {
+    Replace(requested, data, size, true);
+  }
+  void WriteWholeFileUnsynced(const std::string& requested, const std::uint8_t* data,
+                              std::size_t size) override {
+    Replace(requested, data, size, false);
+  }
+
+ private:
+  // A temporary file in the target's folder, renamed over the target only
+  // when complete (and, with sync, on disk).
+  static void Replace(const std::string& requested, const std::uint8_t* data, std::size_t size,
+                      bool sync) {
     // Saving onto a link replaces the file it points to, not the link.
     const std::string path = FollowLinks(requested);
     // Only a regular file is replaced. A device, a pipe or a folder is not
@@ -231,7 +243,7 @@ class PosixFiles : public IFileSystem {
       done += static_cast<std::size_t>(put);
     }
     if (::fchmod(fd, mode) != 0) fail(errno);
-    if (::fsync(fd) != 0) fail(errno);
+    if (sync && ::fsync(fd) != 0) fail(errno);
     if (::close(fd) != 0) {
       const int err = errno;
       ::unlink(temp.c_str());
@@ -243,6 +255,7 @@ class PosixFiles : public IFileSystem {
       Throw(err, requested);
     }
     guard.Clear();
+    if (!sync) return;
     // Make the rename itself durable; the data is already safe either way.
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
