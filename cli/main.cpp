@@ -2,6 +2,7 @@
 // platform.
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "cli/cli_session.h"
@@ -53,7 +54,15 @@ int main(int argc, char** argv) {
     return 0;
   }
   for (const Command& c : kCommands) {
-    if (command == c.name) return c.run(CliArgs(argv + 2, argv + argc));
+    if (command != c.name) continue;
+    try {
+      return c.run(CliArgs(argv + 2, argv + argc));
+    } catch (const std::bad_alloc&) {
+      // Loads and saves report their own; this is memory for anything else
+      // (a frame of the --size asked for, say).
+      std::fprintf(stderr, "nadelwerk-cli: not enough memory\n");
+      return kExitFileError;
+    }
   }
   std::fprintf(stderr, "nadelwerk-cli: unknown command '%s' (try --help)\n", command.c_str());
   return kExitUsage;

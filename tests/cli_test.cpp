@@ -120,7 +120,8 @@ TEST(CliTest, ConvertRefusesAPipe) {
 }
 
 // A file whose records need more memory than the process may have: the
-// file-error report and exit status 1, not an abort.
+// file-error report and exit status 1, not an abort; the same status for
+// any other memory the command cannot get.
 TEST(CliTest, LoadWithoutEnoughMemoryFailsCleanly) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
@@ -143,5 +144,9 @@ TEST(CliTest, LoadWithoutEnoughMemoryFailsCleanly) {
   for (std::size_t got; (got = fread(buf, 1, sizeof buf, pipe)) > 0;) out.append(buf, got);
   EXPECT_EQ(WEXITSTATUS(pclose(pipe)), 1);
   EXPECT_EQ(out.substr(0, 17), "klein.dst\nTAJIMA\n");
+  // Memory for something other than a load: a frame of 10000 x 10000 pixels.
+  EXPECT_EQ(StatusUnderLimit("-v 262144", "render " + dir.path().string() + "/klein.dst " +
+                                              dir.path().string() + "/gross.png --size 10000x10000"),
+            1);
 #endif
 }
