@@ -5,12 +5,13 @@
 # peak memory of `info` per stitch.
 #
 #   tools/measure_speed.sh [BUILD_DIR] [PAIRS]      (defaults: build, 41)
+#   CLI=/path/to/other/nadelwerk-cli tools/measure_speed.sh ...   (another build of it)
 #
 # Needs make-stress and time-pairs from BUILD_DIR/tools, and /usr/bin/time.
 set -euo pipefail
 build=${1:-build}
 pairs=${2:-41}
-cli="$build/cli/nadelwerk-cli"
+cli=${CLI:-$build/cli/nadelwerk-cli}
 stitches=4000000
 
 work=$(mktemp -d)
