@@ -2,7 +2,8 @@
 # Whole-program cost of nadelwerk-cli against the cost of reading the file:
 # `info` and `render` of a DST of 4,000,000 short stitches (12 MB), each as
 # the median ratio of paired runs against `cat FILE > /dev/null`, and the
-# peak memory of `info` per stitch.
+# peak memory of `info` per stitch. The floor is tools/load-floor: the same
+# fresh memory written without any decoding.
 #
 #   tools/measure_speed.sh [BUILD_DIR] [PAIRS]      (defaults: build, 41)
 #   CLI=/path/to/other/nadelwerk-cli tools/measure_speed.sh ...   (another build of it)
@@ -19,6 +20,7 @@ trap 'rm -rf "$work"' EXIT
 "$build/tools/make-stress" dense-dst "$work/dense.dst" "$stitches"
 cat "$work/dense.dst" >/dev/null  # in the page cache for both sides
 
+echo "floor  vs cat: $("$build/tools/time-pairs" -n "$pairs" -- cat "$work/dense.dst" -- "$build/tools/load-floor" "$work/dense.dst")"
 echo "info   vs cat: $("$build/tools/time-pairs" -n "$pairs" -- cat "$work/dense.dst" -- "$cli" info "$work/dense.dst")"
 echo "render vs cat: $("$build/tools/time-pairs" -n "$pairs" -- cat "$work/dense.dst" -- "$cli" render "$work/dense.dst" "$work/out.png")"
 
