@@ -139,8 +139,10 @@ class CViewerDlg : public CDialog {
   }
   // Width and height texts from the decoded bounds; a design without stitch
   // or move records shows 0.0 mm.
-  std::string DecodedWidthText() const;
-  std::string DecodedHeightText() const;
+  // The five texts of a reader that shows the decoded size: its format
+  // text, "Farben:  %d" with colors, the decoded width and height, the
+  // stitch count.
+  std::array<std::string, 5> DecodedInfo(const char* formatText, int colors) const;
 
   // ---- colours ----
   void FillPalettes();

@@ -86,10 +86,10 @@ void CViewerDlg::DiscardDesign() {
   RedrawNow();
 }
 
-std::string CViewerDlg::DecodedWidthText() const {
-  return WidthText(m_nStitchCount == 0 ? 0 : m_nWidth);
-}
-
-std::string CViewerDlg::DecodedHeightText() const {
-  return HeightText(m_nStitchCount == 0 ? 0 : m_nHeight);
+std::array<std::string, 5> CViewerDlg::DecodedInfo(const char* formatText, int colors) const {
+  // A design without stitch or move records still holds the bound
+  // sentinels: it shows 0.0 mm.
+  const bool empty = m_nStitchCount == 0;
+  return {formatText, ColorsText(colors), WidthText(empty ? 0 : m_nWidth),
+          HeightText(empty ? 0 : m_nHeight), StitchesText(m_nStitchCount)};
 }

@@ -77,10 +77,5 @@ void CViewerDlg::ReadPcs(int len) {
   }
   EndDesign();
 
-  CDesignPublish publish;
-  publish.format = FORMAT_PCS;
-  publish.fileColors = TRUE;
-  publish.info = {"PFAFF-PCS", ColorsText(colorChanges), DecodedWidthText(), DecodedHeightText(),
-                  StitchesText(m_nStitchCount)};
-  PublishDesign(publish);
+  PublishDesign({.format = FORMAT_PCS, .fileColors = TRUE, .info = DecodedInfo("PFAFF-PCS", colorChanges)});
 }

@@ -76,10 +76,5 @@ void CViewerDlg::ReadSew(int len) {
   }
   EndDesign();
 
-  CDesignPublish publish;
-  publish.format = FORMAT_SEW;
-  publish.janomeColors = TRUE;
-  publish.info = {"JANOME-SEW", ColorsText(m_nColorCount), DecodedWidthText(), DecodedHeightText(),
-                  StitchesText(m_nStitchCount)};
-  PublishDesign(publish);
+  PublishDesign({.format = FORMAT_SEW, .janomeColors = TRUE, .info = DecodedInfo("JANOME-SEW", m_nColorCount)});
 }

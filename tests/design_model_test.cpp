@@ -20,8 +20,9 @@ TEST_F(DesignModelTest, BeginDesignWritesOriginRecordsAndSentinels) {
   EXPECT_EQ(dlg.m_nColorCount, 1);
   EXPECT_EQ(dlg.m_nStitchCount, 0);
   // An empty design shows a size of zero rather than the sentinels' difference.
-  EXPECT_EQ(dlg.DecodedWidthText(), "Breite:  0.0 mm");
-  EXPECT_EQ(dlg.DecodedHeightText(), "H\xC3\xB6he:  0.0 mm");
+  const auto info = dlg.DecodedInfo("TAJIMA", 1);
+  EXPECT_EQ(info[2], "Breite:  0.0 mm");
+  EXPECT_EQ(info[3], "H\xC3\xB6he:  0.0 mm");
 }
 
 TEST_F(DesignModelTest, StitchesAndMovesWidenBoundsButColorChangesDoNot) {
