@@ -118,5 +118,6 @@ void CViewerDlg::ReadDst(int len) {
   const int blocks = m_nColorCount < kBlockColorEntries ? m_nColorCount : kBlockColorEntries;
   for (int j = 0; j < blocks; ++j) m_blockColor[j] = static_cast<std::uint8_t>(j + 2);
 
-  PublishDesign({.format = FORMAT_DST, .keepRotation = true, .info = DecodedInfo("TAJIMA", m_nColorCount)});
+  PublishDesign({.format = FORMAT_DST, .keepRotation = true,
+                 .info = DecodedInfo("TAJIMA", m_nColorCount)});
 }

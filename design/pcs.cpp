@@ -77,5 +77,6 @@ void CViewerDlg::ReadPcs(int len) {
   }
   EndDesign();
 
-  PublishDesign({.format = FORMAT_PCS, .fileColors = TRUE, .info = DecodedInfo("PFAFF-PCS", colorChanges)});
+  PublishDesign({.format = FORMAT_PCS, .fileColors = TRUE,
+                 .info = DecodedInfo("PFAFF-PCS", colorChanges)});
 }

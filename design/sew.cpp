@@ -76,5 +76,6 @@ void CViewerDlg::ReadSew(int len) {
   }
   EndDesign();
 
-  PublishDesign({.format = FORMAT_SEW, .janomeColors = TRUE, .info = DecodedInfo("JANOME-SEW", m_nColorCount)});
+  PublishDesign({.format = FORMAT_SEW, .janomeColors = TRUE,
+                 .info = DecodedInfo("JANOME-SEW", m_nColorCount)});
 }
