@@ -13,8 +13,6 @@ namespace {
 
 constexpr int kStitches = 1'000'000;
 
-using Viewer = BenchViewer;
-
 void Put32(std::vector<std::uint8_t>& out, std::int32_t v) {
   const auto u = static_cast<std::uint32_t>(v);
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(u >> (8 * i)));
@@ -61,28 +59,12 @@ std::vector<std::uint8_t> SewFile() {
 }
 
 void BM_ReadPcs(benchmark::State& state) {
-  Viewer v;
-  const auto bytes = PcsFile();
-  v.Load(bytes, "bench.pcs");
-  for (auto _ : state) {
-    v.dlg.ReadPcs(static_cast<int>(bytes.size()));
-    benchmark::DoNotOptimize(v.dlg.m_nStitchCount);
-  }
-  if (v.dlg.m_nStitchCount != 0xFFFF) state.SkipWithError("stitch count does not match the header");
-  state.SetItemsProcessed(state.iterations() * v.dlg.m_nStitchCount);
+  TimeReader(state, PcsFile(), "bench.pcs", &CViewerDlg::ReadPcs, 0xFFFF);
 }
 BENCHMARK(BM_ReadPcs)->Unit(benchmark::kMicrosecond);
 
 void BM_ReadSew(benchmark::State& state) {
-  Viewer v;
-  const auto bytes = SewFile();
-  v.Load(bytes, "bench.sew");
-  for (auto _ : state) {
-    v.dlg.ReadSew(static_cast<int>(bytes.size()));
-    benchmark::DoNotOptimize(v.dlg.m_nStitchCount);
-  }
-  if (v.dlg.m_nStitchCount != kStitches) state.SkipWithError("stitch count does not match the file");
-  state.SetItemsProcessed(state.iterations() * kStitches);
+  TimeReader(state, SewFile(), "bench.sew", &CViewerDlg::ReadSew, kStitches);
 }
 BENCHMARK(BM_ReadSew)->Unit(benchmark::kMillisecond);
 

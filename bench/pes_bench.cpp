@@ -60,16 +60,7 @@ std::vector<std::uint8_t> PesFile() {
 }
 
 void BM_ReadPes(benchmark::State& state) {
-  BenchViewer viewer;
-  CViewerDlg& dlg = viewer.dlg;
-  const auto bytes = PesFile();
-  viewer.Load(bytes, "bench.pes");
-  for (auto _ : state) {
-    dlg.ReadPes(static_cast<int>(bytes.size()));
-    benchmark::DoNotOptimize(dlg.m_nStitchCount);
-  }
-  if (dlg.m_nStitchCount != kStitches) state.SkipWithError("stitch count does not match the file");
-  state.SetItemsProcessed(state.iterations() * kStitches);
+  TimeReader(state, PesFile(), "bench.pes", &CViewerDlg::ReadPes, kStitches);
 }
 BENCHMARK(BM_ReadPes)->Unit(benchmark::kMillisecond);
 

@@ -11,12 +11,11 @@
 
 #include "bench/bench_viewer.h"
 #include "platform/posix/posix_memory.h"
+#include "tools/stress_files.h"
 
 namespace {
 
 constexpr int kRecords = 1'000'000;
-
-using Viewer = BenchViewer;
 
 // Random small stitches with a colour change every 5000 and a jump every 100.
 std::vector<std::uint8_t> DstFile() {
@@ -34,43 +33,17 @@ std::vector<std::uint8_t> DstFile() {
   return bytes;
 }
 
-// Short random stitches only (as make-stress dense-dst writes them): every
-// record in a run of plain stitches.
-std::vector<std::uint8_t> DenseDstFile() {
-  std::vector<std::uint8_t> bytes(512, ' ');
-  std::mt19937 rng(7);
-  for (int i = 0; i < kRecords; ++i) {
-    bytes.push_back(static_cast<std::uint8_t>(rng() & 0xC3));
-    bytes.push_back(static_cast<std::uint8_t>(rng() & 0xC3));
-    bytes.push_back(0x03);
-  }
-  bytes.insert(bytes.end(), {0x00, 0x00, 0xF3});
-  return bytes;
-}
-
 void BM_ReadDst(benchmark::State& state) {
-  Viewer v;
-  const auto bytes = DstFile();
-  v.Load(bytes, "bench.dst");
-  for (auto _ : state) {
-    v.dlg.ReadDst(static_cast<int>(bytes.size()));
-    benchmark::DoNotOptimize(v.dlg.m_nStitchCount);
-  }
-  state.SetItemsProcessed(state.iterations() * kRecords);
+  TimeReader(state, DstFile(), "bench.dst", &CViewerDlg::ReadDst, kRecords - kRecords / 5000, kRecords);
 }
 BENCHMARK(BM_ReadDst)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
+// Short random stitches only (as make-stress dense-dst writes them): every
+// record in a run of plain stitches.
 void BM_ReadDstStitchesOnly(benchmark::State& state) {
-  Viewer v;
-  const auto bytes = DenseDstFile();
-  v.Load(bytes, "bench.dst");
-  for (auto _ : state) {
-    v.dlg.ReadDst(static_cast<int>(bytes.size()));
-    benchmark::DoNotOptimize(v.dlg.m_nStitchCount);
-  }
-  state.SetItemsProcessed(state.iterations() * kRecords);
+  TimeReader(state, stress::DenseDst(kRecords), "bench.dst", &CViewerDlg::ReadDst, kRecords);
 }
 BENCHMARK(BM_ReadDstStitchesOnly)->Unit(benchmark::kMillisecond);
 
@@ -85,11 +58,7 @@ void BM_LoadDstIntoFreshViewer(benchmark::State& state) {
     state.SkipWithError("no temporary file");
     return;
   }
-  std::vector<std::uint8_t> bytes(512, ' ');
-  std::mt19937 rng(7);
-  for (int i = 0; i < 4 * kRecords; ++i)
-    bytes.insert(bytes.end(), {static_cast<std::uint8_t>(rng() & 0xC3), static_cast<std::uint8_t>(rng() & 0xC3), 0x03});
-  bytes.insert(bytes.end(), {0x00, 0x00, 0xF3});
+  const std::vector<std::uint8_t> bytes = stress::DenseDst(4 * kRecords);
   const bool written = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
   ::close(fd);
   SetBlockMemory(PosixBlockMemory());
