@@ -109,6 +109,12 @@ class CSoftDC {
     while (more) {
       const std::int64_t x1 = map(x), y1 = map(y);
       const std::int64_t dx = x1 - x0, dy = y1 - y0;
+      if ((dx | dy) == 0) {
+        // A line to the pixel it starts at paints nothing with any pen: a
+        // dense design shrunk into the frame is mostly such lines.
+        more = next(x, y);
+        continue;
+      }
       constexpr std::uint64_t kStep = CLineStamps::kMaxStep;
       bool endInside = area.Has(x1, y1);
       const bool stamped = startInside & endInside &
