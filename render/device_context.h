@@ -111,8 +111,14 @@ class CSoftDC {
       const std::int64_t dx = x1 - x0, dy = y1 - y0;
       if ((dx | dy) == 0) {
         // A line to the pixel it starts at paints nothing with any pen: a
-        // dense design shrunk into the frame is mostly such lines.
-        more = next(x, y);
+        // dense design shrunk into the frame is mostly such lines, passed
+        // over in a loop of their own.
+        if (map.fast) {
+          while ((more = next(x, y)) && map.Fast(x) == x0 && map.Fast(y) == y0) {
+          }
+        } else {
+          more = next(x, y);
+        }
         continue;
       }
       constexpr std::uint64_t kStep = CLineStamps::kMaxStep;
@@ -173,14 +179,12 @@ class CSoftDC {
     std::int64_t num, den, twoNum, denBias, biasSteps;
     std::uint64_t magic;
     int shift;
-    std::int64_t operator()(int v) const {
-      if (fast) {
-        const auto n = static_cast<std::uint64_t>(v * twoNum + denBias);
-        const auto product = static_cast<unsigned __int128>(n) * magic;
-        return static_cast<std::int64_t>(static_cast<std::uint64_t>(product >> 64) >> shift) -
-               biasSteps;
-      }
-      return Scale(v, num, den);
+    std::int64_t operator()(int v) const { return fast ? Fast(v) : Scale(v, num, den); }
+    std::int64_t Fast(int v) const {
+      const auto n = static_cast<std::uint64_t>(v * twoNum + denBias);
+      const auto product = static_cast<unsigned __int128>(n) * magic;
+      return static_cast<std::int64_t>(static_cast<std::uint64_t>(product >> 64) >> shift) -
+             biasSteps;
     }
   };
   CMapping Mapping() const {
