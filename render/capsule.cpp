@@ -1,7 +1,6 @@
 #include "render/capsule.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <utility>
 
@@ -74,11 +73,7 @@ CCapsuleRows::CCapsuleRows(i64 x0, i64 y0, i64 x1, i64 y1, int width, const std:
   m_dy = y1 - y0;
   m_len2 = m_dx * m_dx + m_dy * m_dy;
   m_crossRoot = IntSqrt(m_w * m_w * m_len2);
-  Start(FirstRow());
 }
-
-i64 CCapsuleRows::FirstColumn() const { return CeilHalf(std::min(m_ax2, m_bx2) - m_w); }
-i64 CCapsuleRows::LastColumn() const { return FloorHalf(std::max(m_ax2, m_bx2) + m_w); }
 
 // A ceiling is the floor of n + q - 1. On each row v grows by 2.
 void CCapsuleRows::Start(i64 y) {

@@ -51,26 +51,25 @@ class CFloorSteps {
   std::int64_t m_quot = 0, m_rem = 0, m_stepQuot = 0, m_stepRem = 0, m_q = 1;
 };
 
+// Halves of doubled coordinates, rounded down and up.
+inline std::int64_t FloorHalf(std::int64_t n) { return n >> 1; }
+inline std::int64_t CeilHalf(std::int64_t n) { return (n + 1) >> 1; }
+
 class CCapsuleRows {
  public:
   // Device end points (not both equal), width >= 2, cap = FillCapTable(width).
   CCapsuleRows(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, int width,
                const std::int32_t* cap);
-  // Rows and columns outside these hold no pixel of the stroke.
+  // Rows outside these hold no pixel of the stroke.
   std::int64_t FirstRow() const { return CeilHalf(m_ay2 - m_w); }
   std::int64_t LastRow() const { return FloorHalf(m_ay2 + 2 * m_dy + m_w); }
-  std::int64_t FirstColumn() const;
-  std::int64_t LastColumn() const;
 
-  // Places the walk on row y.
+  // Places the walk on row y; before the first Next.
   void Start(std::int64_t y);
   // The span of the current row (false: none), then moves to the next row.
   bool Next(std::int64_t& lo, std::int64_t& hi);
 
  private:
-  static std::int64_t FloorHalf(std::int64_t n) { return n >> 1; }
-  static std::int64_t CeilHalf(std::int64_t n) { return (n + 1) >> 1; }
-
   // Doubled coordinates: A and B are the end points with the even-width
   // shift, ordered so that dy >= 0; v = 2 y - ay2 on the current row.
   std::int64_t m_ax2 = 0, m_ay2 = 0, m_bx2 = 0;

@@ -1,25 +1,17 @@
 #include "render/device_context.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdlib>
 
 #include "render/capsule.h"
+#include "render/wide_math.h"
 
 namespace {
 
 using i64 = std::int64_t;
-using i128 = __int128;
+using namespace wide_math;
 
 constexpr i64 kFastLimit = i64{1} << 24;
-
-// Division rounding toward minus infinity and plus infinity; d > 0.
-i128 FloorDiv(i128 n, i128 d) { return n >= 0 ? n / d : -((-n + d - 1) / d); }
-i128 CeilDiv(i128 n, i128 d) { return -FloorDiv(-n, d); }
-
-i64 Clamp64(i128 v, i64 lo, i64 hi) {
-  return v < lo ? lo : v > hi ? hi : static_cast<i64>(v);
-}
 
 }  // namespace
 

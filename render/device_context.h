@@ -90,8 +90,8 @@ class CSoftDC {
       return std::exchange(first, false);
     });
   }
-  // LineTo through each point next(x, y) yields until it returns false, as
-  // GDI's PolylineTo with the points made on the fly; for long runs of
+  // LineTo through each point next(x, y) yields until it returns false, the
+  // points made on the fly; for long runs of
   // points, as the drawing state stays in registers between the lines.
   template <typename NextPoint>
   void PolylineTo(NextPoint&& next) {

@@ -105,6 +105,7 @@ bool CLineStamps::Build(std::size_t at, std::int64_t dx, std::int64_t dy) {
     return true;
   } else if (dx != 0 || dy != 0) {
     CCapsuleRows rows(0, 0, dx, dy, m_nPenPixels, m_cap.data());
+    rows.Start(rows.FirstRow());
     for (std::int64_t y = rows.FirstRow(); y <= rows.LastRow(); ++y) {
       std::int64_t lo, hi;
       if (!rows.Next(lo, hi)) continue;

@@ -3,18 +3,12 @@
 #include <algorithm>
 
 #include "render/device_context.h"
+#include "render/wide_math.h"
 
 namespace {
 
 using i64 = std::int64_t;
-using i128 = __int128;
-
-i128 FloorDiv(i128 n, i128 d) { return n >= 0 ? n / d : -((-n + d - 1) / d); }
-i128 CeilDiv(i128 n, i128 d) { return -FloorDiv(-n, d); }
-
-i64 Clamp64(i128 v, i64 lo, i64 hi) {
-  return v < lo ? lo : v > hi ? hi : static_cast<i64>(v);
-}
+using namespace wide_math;
 
 // n steps from p; the minor step is taken whenever the remainder passes
 // 2 aMajor (e = remainder - 2 aMajor turns non-negative). Masks instead of

@@ -10,9 +10,6 @@ namespace {
 
 using i64 = std::int64_t;
 
-i64 FloorHalf(i64 n) { return n >> 1; }
-i64 CeilHalf(i64 n) { return (n + 1) >> 1; }
-
 }  // namespace
 
 void CSoftDC::WideLine(i64 x0, i64 y0, i64 x1, i64 y1, int width, std::uint32_t rgb) {

@@ -357,6 +357,7 @@ TEST(LineDrawingTest, IntegerSpansMatchTheFloatingPointOnes) {
     ASSERT_TRUE(ExactCapsuleApplies(x0, y0, x1, y1, w)) << x0 << "," << y0 << " " << w;
     FillCapTable(w, cap);
     CCapsuleRows rows(x0, y0, x1, y1, w, cap.data());
+    rows.Start(rows.FirstRow());
     const CFloatCapsule capsule(x0, y0, x1, y1, w);
     for (i64 y = rows.FirstRow() - 1; y <= rows.LastRow() + 1; ++y) {
       i64 lo = 0, hi = -1, flo = 0, fhi = -1;
