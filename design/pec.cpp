@@ -163,6 +163,10 @@ CViewerDlg::CPosition CViewerDlg::DecodePecStitches(int start, int end) {
 
 void CViewerDlg::ReadPec(int len) {
   const ByteView file(m_fileData, len);
+  // The records' memory first: a read that cannot get it changes nothing
+  // of the design shown, its colours and picture included.
+  const int half = len > 0 ? len / 2 : 0;
+  BeginDesign(static_cast<std::int64_t>(m_arrKind.size()) < half ? half + 100 : 0);
 
   // Blocks without a colour in the file get index 0, not a colour of the
   // file read before.
@@ -179,8 +183,6 @@ void CViewerDlg::ReadPec(int len) {
   publish.info[3] = pec::SectionHeightText(file, kPecSectionStart);
   publish.hasThumbnail = pec::CopySectionThumbnail(file, kPecSectionStart, m_thumbnail) ? TRUE : FALSE;
 
-  const int half = len > 0 ? len / 2 : 0;
-  BeginDesign(static_cast<std::int64_t>(m_arrKind.size()) < half ? half + 100 : 0);
   DecodePecStitches(static_cast<int>(kPecSectionStart + pec::kStitchDataOffset), len);
   EndDesign();
 

@@ -66,6 +66,9 @@ void FindFurtherSections(const ByteView& file, int passes, std::vector<std::int6
 }  // namespace
 
 void CViewerDlg::ReadPes(int len) {
+  // The records' memory first: a read that cannot get it changes nothing
+  // of the design shown, its colours and picture included.
+  BeginDesign(len > 0 ? len / 2 : 0);
   const ByteView file(m_fileData, len);
 
   std::vector<std::int64_t> sections;
@@ -98,7 +101,6 @@ void CViewerDlg::ReadPes(int len) {
   else
     std::fill(std::begin(m_thumbnail), std::end(m_thumbnail), std::uint8_t{0});
 
-  BeginDesign(len > 0 ? len / 2 : 0);
   std::int16_t yOffset = 0;
   int partStart = 0;
   for (std::size_t part = 0; part < sections.size(); ++part) {

@@ -32,6 +32,9 @@ inline int Displacement(std::uint8_t b) { return b <= 128 ? b : b - 256; }
 
 void CViewerDlg::ReadSew(int len) {
   const ByteView file(m_fileData, len);
+  // The records' memory first: a read that cannot get it changes nothing
+  // of the design shown, its colours included.
+  BeginDesign(len / 2);
 
   // Blocks without a colour in the file get index 0, not a colour of the
   // file read before. A list longer than the table fills the table; slots
@@ -41,7 +44,6 @@ void CViewerDlg::ReadSew(int len) {
   const int colors = listed < kBlockColorEntries ? listed : kBlockColorEntries;
   for (int k = 0; k < colors; ++k) m_blockColor[k] = file.u8(kColorListOffset + 2 * k);
 
-  BeginDesign(len / 2);
   const std::int64_t size = static_cast<std::int64_t>(file.size());
   if (size > kStitchDataOffset) GrowRecords(static_cast<int>((size - kStitchDataOffset) / 2) + 3);
   const std::uint8_t* data = file.UncheckedData(0);

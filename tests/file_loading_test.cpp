@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "app/formats.h"
+#include "tests/brother_fixture.h"
 #include "tests/limited_memory.h"
 #include "tests/test_support.h"
 
@@ -238,4 +239,51 @@ TEST_F(FileLoadingTest, RunningOutOfMemoryKeepsThePreviousDesign) {
   Choose(big, "gross.dst");
   EXPECT_EQ(dlg.LastLoadOutcome(), LoadOutcome::loaded);
   EXPECT_EQ(dlg.m_nStitchCount, 40'000);
+}
+
+// The readers that take colours and a picture from the file's header ask for
+// the records' memory before they touch either. Each case on a fresh viewer:
+// arrays grown by an earlier case would not run out.
+class OutOfMemoryKeepsColoursTest : public FileLoadingTest {
+ protected:
+  // 60,000 short stitches (120 KB) in other colours and another picture.
+  static PecSection Large() {
+    PecSection large;
+    large.colors = {20, 30, 40};
+    large.stitches.assign(120'000, 0x01);
+    large.stitches.insert(large.stitches.end(), {0xFF, 0x00});
+    large.thumbnail = std::vector<unsigned>(228, 0xF0);
+    return large;
+  }
+  void Check(const std::string& name, const Bytes& bytes) {
+    PecSection small;
+    small.colors = {5, 9};
+    small.stitches = {0x01, 0x01, 0x02, 0x02, 0xFF, 0x00};
+    small.thumbnail = std::vector<unsigned>(228, 0x0F);
+    Choose(dir.Write("a.pec", PecFile(small)), "a.pec");
+    ASSERT_EQ(dlg.m_bHasThumbnail, TRUE);
+    const std::vector<std::uint8_t> colors(std::begin(dlg.m_blockColor), std::end(dlg.m_blockColor));
+    const std::vector<std::uint8_t> picture(std::begin(dlg.m_thumbnail), std::end(dlg.m_thumbnail));
+    const std::string path = dir.Write(name, bytes);
+    {
+      CMemoryLimit limit(300u << 10);  // the file and X, not Y
+      Choose(path, name);
+    }
+    EXPECT_EQ(dlg.LastLoadOutcome(), LoadOutcome::fileError);
+    EXPECT_EQ(std::vector<std::uint8_t>(std::begin(dlg.m_blockColor), std::end(dlg.m_blockColor)),
+              colors);
+    EXPECT_EQ(std::vector<std::uint8_t>(std::begin(dlg.m_thumbnail), std::end(dlg.m_thumbnail)),
+              picture);
+    EXPECT_EQ(dlg.m_bHasThumbnail, TRUE);
+    EXPECT_EQ(dlg.m_bLoaded, TRUE);
+  }
+};
+
+TEST_F(OutOfMemoryKeepsColoursTest, Pec) { Check("gross.pec", PecFile(Large())); }
+TEST_F(OutOfMemoryKeepsColoursTest, Pes) { Check("gross.pes", PesFile({Large()})); }
+TEST_F(OutOfMemoryKeepsColoursTest, Sew) {
+  ByteBuilder sew;
+  sew.u8(3).u8(0).u16le(20).u16le(30).u16le(40).padTo(7544);
+  for (int i = 0; i < 60'000; ++i) sew.u8(0x01).u8(0x01);
+  Check("gross.sew", sew);
 }
