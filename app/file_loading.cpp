@@ -56,7 +56,8 @@ void CViewerDlg::OnDropFiles(CDropPackage* hDropInfo) {
 
 LoadOutcome CViewerDlg::LoadFile(const std::string& path, const std::string& testText) {
   // Running out of memory is reported like a failing file operation, for the
-  // file at hand.
+  // file at hand; made here, as there may be no memory left for the copy of
+  // the path once it has run out.
   const CFileException noMemory{FileCause::genericException, path};
   int len = 0;
   try {

@@ -137,8 +137,6 @@ class CViewerDlg : public CDialog {
     if (y < m_nMinY) m_nMinY = y;
     if (y > m_nMaxY) m_nMaxY = y;
   }
-  // Width and height texts from the decoded bounds; a design without stitch
-  // or move records shows 0.0 mm.
   // The five texts of a reader that shows the decoded size: its format
   // text, "Farben:  %d" with colors, the decoded width and height, the
   // stitch count.

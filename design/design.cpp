@@ -66,22 +66,16 @@ void CViewerDlg::PublishDesign(const CDesignPublish& publish) {
 }
 
 void CViewerDlg::DiscardDesign() {
+  // The read under way had the arrays grow to at least three entries before
+  // it wrote anything, so the empty design needs no memory.
+  assert(m_arrKind.size() >= 3);
+  BeginDesign(3);
+  EndDesign();
   m_bReadUnderway = FALSE;
   // Half a design must neither be drawn nor saved: the writers now refuse
   // as before the first load.
   m_bLoaded = FALSE;
   m_bHasThumbnail = FALSE;
-  // BeginDesign grew the arrays to at least three entries before it wrote
-  // anything, so the empty design needs no memory.
-  if (m_arrKind.size() >= 3) {
-    m_nNextRecord = 0;
-    StoreRecord(0, 0, KIND_ORIGIN);
-    StoreRecord(0, 0, KIND_STITCH);
-    ResetBounds();
-    EndDesign();
-  }
-  m_nStitchCount = 0;
-  m_nColorCount = 1;
   for (int i = 0; i < 5; ++i) SetDlgItemText(kInfoFieldIds[i], std::string());
   RedrawNow();
 }

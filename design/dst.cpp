@@ -106,7 +106,10 @@ void CViewerDlg::ReadDst(int len) {
         else
           AddStitch(x, y);
       }
-      if (inBlocks && !dst::IsPlainStitch(b2)) {
+      // Back to blocks once a plain stitch follows: a run of jumps (a trim)
+      // stays here, where each costs one record, not a block.
+      if (inBlocks && !dst::IsPlainStitch(b2) &&
+          (i + 1 >= records || dst::IsPlainStitch(p[kRecordSize + 2]))) {
         ++i;
         p += kRecordSize;
         break;

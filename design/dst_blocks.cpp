@@ -106,10 +106,6 @@ NADELWERK_AVX2 inline std::int16_t Largest(__m256i v) {
   return static_cast<std::int16_t>(_mm_cvtsi128_si32(_mm_minpos_epu16(_mm_xor_si128(half, flip))) ^ 0x7FFF);
 }
 
-// Decodes the plain stitches from p on (in whole blocks, at most count
-// records) into xs and ys, starting after position (x, y), up to the first
-// other record. Returns the number of stitches decoded; the block that holds
-// the other record may have been written further.
 }  // namespace
 
 NADELWERK_AVX2 int DecodeDstStitchBlocks(const std::uint8_t* p, int count, std::int16_t x,

@@ -10,11 +10,15 @@ namespace {
 
 void AppendBytes(png_structp png, png_bytep data, png_size_t length) {
   auto* out = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
+  bool full = false;
   try {
     out->insert(out->end(), data, data + length);
   } catch (const std::bad_alloc&) {
-    png_error(png, "out of memory");  // libpng's own way out, to the setjmp below
+    full = true;
   }
+  // libpng's own way out, to the setjmp below; outside the handler, which a
+  // jump would never finish.
+  if (full) png_error(png, "out of memory");
 }
 
 void NoFlush(png_structp) {}

@@ -95,9 +95,7 @@ class CTempFileGuard {
   // Signals are held back from before the temporary file exists until it is
   // recorded, so none can end the program in between.
   CTempFileGuard() {
-    sigset_t held;
-    sigemptyset(&held);
-    for (int sig : kCleanupSignals) sigaddset(&held, sig);
+    const sigset_t held = CleanupSignals();
     ::sigprocmask(SIG_BLOCK, &held, &m_savedMask);
   }
   ~CTempFileGuard() { Clear(); }
@@ -131,9 +129,7 @@ class CTempFileGuard {
       ::sigprocmask(SIG_SETMASK, &m_savedMask, nullptr);
       return;
     }
-    sigset_t held;
-    sigemptyset(&held);
-    for (int sig : kCleanupSignals) sigaddset(&held, sig);
+    const sigset_t held = CleanupSignals();
     ::sigprocmask(SIG_BLOCK, &held, nullptr);
     s_temp[0] = '\0';
     for (std::size_t i = 0; i < std::size(kCleanupSignals); ++i)
@@ -144,6 +140,12 @@ class CTempFileGuard {
   }
 
  private:
+  static sigset_t CleanupSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int sig : kCleanupSignals) sigaddset(&set, sig);
+    return set;
+  }
   static constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
   static void OnSignal(int sig) {
