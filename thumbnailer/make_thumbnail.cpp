@@ -8,6 +8,7 @@
 
 #include "platform/headless/headless_viewer.h"
 #include "platform/png/png_file.h"
+#include "platform/posix/posix_files.h"
 #include "render/design_picture.h"
 #include "thumbnailer/thumbnailer.h"
 
@@ -45,6 +46,10 @@ class CLimitedFiles : public IFileSystem {
   void WriteWholeFile(const std::string& path, const std::uint8_t* data, std::size_t size) override {
     m_files.WriteWholeFile(path, data, size);
   }
+  void WriteWholeFileUnsynced(const std::string& path, const std::uint8_t* data,
+                              std::size_t size) override {
+    m_files.WriteWholeFileUnsynced(path, data, size);
+  }
   bool Refused() const { return m_refused; }
 
  private:
@@ -60,7 +65,8 @@ class CLimitedFiles : public IFileSystem {
 // all. Either way OUTPUT is touched only once the whole PNG is in memory.
 void WritePicture(IFileSystem& files, const std::string& output, const std::vector<std::uint8_t>& png) {
   const int fd = ::open(output.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0 && errno == ENOENT) return files.WriteWholeFile(output, png.data(), png.size());
+  // A picture can be made again: not worth waiting for the disk.
+  if (fd < 0 && errno == ENOENT) return files.WriteWholeFileUnsynced(output, png.data(), png.size());
   auto fail = [&](int err) {
     if (fd >= 0) ::close(fd);
     throw CFileException{FileCauseFromErrno(err), output};
@@ -70,15 +76,9 @@ void WritePicture(IFileSystem& files, const std::string& output, const std::vect
   if (::fstat(fd, &st) != 0) fail(errno);
   if (!S_ISREG(st.st_mode)) fail(EACCES);
   if (::ftruncate(fd, 0) != 0) fail(errno);
-  for (std::size_t done = 0; done < png.size();) {
-    const ssize_t put = ::write(fd, png.data() + done, png.size() - done);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) {
-      const int err = put < 0 ? errno : ENOSPC;
-      (void)::ftruncate(fd, 0);  // no half picture
-      fail(err);
-    }
-    done += static_cast<std::size_t>(put);
+  if (const int err = WriteAll(fd, png.data(), png.size())) {
+    (void)::ftruncate(fd, 0);  // no half picture
+    fail(err);
   }
   if (::close(fd) != 0) throw CFileException{FileCauseFromErrno(errno), output};
 }

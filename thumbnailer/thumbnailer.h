@@ -16,7 +16,8 @@ bool InputToPath(const std::string& input, std::string& path, std::string& reaso
 
 // Loads the file at path as the window does and writes the picture of its
 // design, size pixels on its larger side, as an RGBA PNG to output. False,
-// with a one-line reason, when no picture was written; output is then
-// neither created nor changed.
+// with a one-line reason, when no picture was written: a new output is then
+// not created; an existing one is unchanged, or left empty when writing
+// the picture into it failed.
 bool MakeThumbnail(const std::string& path, const std::string& output, int size,
                    std::string& reason);

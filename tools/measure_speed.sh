@@ -8,7 +8,7 @@
 #   tools/measure_speed.sh [BUILD_DIR] [PAIRS]      (defaults: build, 41)
 #   CLI=/path/to/other/nadelwerk-cli tools/measure_speed.sh ...   (another build of it)
 #
-# Needs make-stress and time-pairs from BUILD_DIR/tools, and /usr/bin/time.
+# Needs make-stress, time-pairs and load-floor from BUILD_DIR/tools, and /usr/bin/time.
 set -euo pipefail
 build=${1:-build}
 pairs=${2:-41}

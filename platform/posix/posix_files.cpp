@@ -234,16 +234,7 @@ class PosixFiles : public IFileSystem {
       ::unlink(temp.c_str());
       Throw(err, requested);
     };
-    std::size_t done = 0;
-    while (done < size) {
-      const ssize_t put = ::write(fd, data + done, size - done);
-      if (put < 0) {
-        if (errno == EINTR) continue;
-        fail(errno);
-      }
-      if (put == 0) fail(ENOSPC);
-      done += static_cast<std::size_t>(put);
-    }
+    if (const int err = WriteAll(fd, data, size)) fail(err);
     if (::fchmod(fd, mode) != 0) fail(errno);
     if (sync && ::fsync(fd) != 0) fail(errno);
     if (::close(fd) != 0) {
@@ -268,6 +259,17 @@ class PosixFiles : public IFileSystem {
 };
 
 }  // namespace
+
+int WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
+  for (std::size_t done = 0; done < size;) {
+    const ssize_t put = ::write(fd, data + done, size - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put < 0) return errno;
+    if (put == 0) return ENOSPC;
+    done += static_cast<std::size_t>(put);
+  }
+  return 0;
+}
 
 IFileSystem& PosixFileSystem() {
   static PosixFiles files;

@@ -110,9 +110,6 @@ void CDialogWindow::Build() {
     }
   }
   WidenFieldsToTheirTexts(m_controls, m_baseX / 2);
-  for (QWidget* widget : m_controls)
-    if (qobject_cast<QScrollBar*>(widget)) widget->installEventFilter(this);
-  if (QWidget* preview = Control(IDC_PREVIEW)) preview->installEventFilter(this);
   UpdateRadioFocus();
   for (QWidget* widget : m_controls)
     if (widget->focusPolicy() & Qt::TabFocus) {
@@ -183,6 +180,7 @@ QWidget* CDialogWindow::MakeControl(const ControlTemplate& control) {
     case ControlKind::whiteRect: {
       auto* frame = new CFrameWidget(*m_frames.Find(id), this);
       frame->setFocusPolicy(Qt::NoFocus);
+      if (id == IDC_PREVIEW) frame->installEventFilter(this);  // the wheel
       return frame;
     }
     case ControlKind::hScrollBar:
@@ -199,6 +197,7 @@ QWidget* CDialogWindow::MakeControl(const ControlTemplate& control) {
       connect(bar, &QScrollBar::actionTriggered, this,
               [this, bar, id](int action) { OnScrollAction(bar, id, action); });
       connect(bar, &QScrollBar::sliderReleased, this, [this, bar, id] { OnScrollReleased(bar, id); });
+      bar->installEventFilter(this);  // the wheel
       return bar;
     }
   }
