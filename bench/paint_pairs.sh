@@ -31,14 +31,14 @@ printf '%-20s %7s %17s %10s %10s   (%d pairs, CPU time)\n' \
   case ratio range paint_ms read_ms "$pairs"
 for name in $(awk '{ print $1 }' "$samples" | sort -u); do
   # Medians of the ratio, the paint time and the read time, each on its own.
-  awk -v n="$name" '$1 == n' "$samples" | sort -k2,2g |
+  awk -v n="$name" '$1 == n' "$samples" |
     awk '{ r[NR] = $2; p[NR] = $3; q[NR] = $4 }
          function median(a, k) { return k % 2 ? a[(k + 1) / 2] : (a[k / 2] + a[k / 2 + 1]) / 2 }
          function sorted(a, k,   i, j, t) {
            for (i = 2; i <= k; ++i) for (j = i; j > 1 && a[j - 1] > a[j]; --j) { t = a[j]; a[j] = a[j - 1]; a[j - 1] = t }
          }
          END {
-           lo = r[1]; hi = r[NR]; m = median(r, NR); sorted(p, NR); sorted(q, NR)
+           sorted(r, NR); sorted(p, NR); sorted(q, NR); lo = r[1]; hi = r[NR]; m = median(r, NR)
            printf "%-20s %7.2f %8.2f-%-8.2f %10.2f %10.2f\n", "'"$name"'", m, lo, hi, median(p, NR), median(q, NR)
          }'
 done

@@ -130,8 +130,9 @@ std::string FindPcsOutputFault(const CViewerDlg& dlg, const std::vector<std::uin
   for (std::size_t r = 0; r < records; ++r)
     if (block[kPcsHeader + r * kPcsRecord + 8] != pcs::kColorChangeType) ++stitchRecords;
   if (lead && block[kPcsHeader + 8] != pcs::kColorChangeType) return "PCS file from another format lacks its first colour record";
-  if (U16(block, 68) != stitchRecords) {
-    out << "PCS count field " << U16(block, 68) << " but " << stitchRecords << " stitch records";
+  const unsigned countField = U16(block, pcs::kStitchCountOffset);
+  if (countField != stitchRecords) {
+    out << "PCS count field " << countField << " but " << stitchRecords << " stitch records";
     return out.str();
   }
 
