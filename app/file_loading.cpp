@@ -4,9 +4,8 @@
 #include <climits>
 #include <new>
 
-#include "app/file_loading.h"
-#include "app/formats.h"
 #include "app/viewer_dlg.h"
+#include "formats/formats.h"
 
 namespace {
 
@@ -18,13 +17,9 @@ std::string BareName(const std::string& path) {
 
 }  // namespace
 
-const char* const kOpenFileFilter =
-    "Design Files (*.*)|*.pes;*.pec;*.pcs;*.dst;*.sew|Brother (PES/PEC)|*.pes;*.pec|"
-    "Tajima (*.dst)|*.dst|Pfaff (*.pcs)|*.pcs|Janome (*.sew)|*.sew||";
-
 void CViewerDlg::OnBrowse() {
   OpenFileRequest request;
-  request.filter = kOpenFileFilter;
+  request.filter = OpenFileFilter();
   request.filterIndex = 1;
   request.initialDir = ".";
   request.fileMustExist = true;
@@ -85,12 +80,12 @@ LoadOutcome CViewerDlg::LoadFile(const std::string& path, const std::string& tes
   const FormatEntry* reader = FindReader(testText);
   if (!reader) return m_lastLoad = LoadOutcome::noReader;
   try {
-    (this->*(reader->reader))(len);
+    reader->read(*this, len);
   } catch (const std::bad_alloc&) {
     // A reader grows the arrays before it overwrites anything, so one that
     // got no memory at all leaves the previous design; one that ran out
     // part-way leaves none.
-    if (m_bReadUnderway) DiscardDesign();
+    if (ReadUnderway()) DiscardDesign();
     ReportFileError(Platform(), noMemory);
     return m_lastLoad = LoadOutcome::fileError;
   }

@@ -4,6 +4,7 @@
 
 #include "app/command_table.h"
 #include "app/dialog_templates.h"
+#include "design/thread_charts.h"
 
 namespace {
 
@@ -89,6 +90,47 @@ BOOL CViewerDlg::OnInitDialog() {
 
   Platform().AcceptDroppedFiles(true);
   return TRUE;
+}
+
+void CViewerDlg::FillPalettes() {
+  const auto brother = BrotherPreviewRgb();
+  for (int i = 0; i < kBrotherColors; ++i) m_brotherPalette[i] = FromRgb(brother[i]);
+  const auto janome = JanomePreviewRgb();
+  for (int i = 0; i < kJanomePaletteEntries; ++i) m_janomePalette[i] = FromRgb(janome[i]);
+}
+
+void CViewerDlg::OnDesignPublished(const CDesignPublish& publish) {
+  if (!publish.keepRotation) m_nRotation = 0;
+  for (int i = 0; i < 5; ++i) SetDlgItemText(kInfoFieldIds[i], publish.info[i]);
+  RedrawNow();
+  // A notice comes once the design is drawn, so that it can be seen behind it.
+  if (!publish.notice.empty()) Platform().NoticeBox(publish.notice);
+}
+
+void CViewerDlg::OnDesignDiscarded() {
+  for (int i = 0; i < 5; ++i) SetDlgItemText(kInfoFieldIds[i], std::string());
+  RedrawNow();
+}
+
+void CViewerDlg::OnPaint() {
+  IPlatform& platform = Platform();
+  if (platform.IsIconic()) {
+    platform.EraseIconBackground();
+    const CRect client = platform.DialogClientRect();
+    platform.DrawIcon((client.Width() - platform.IconWidth() + 1) / 2,
+                      (client.Height() - platform.IconHeight() + 1) / 2);
+    return;
+  }
+  if (m_bLoaded == TRUE) {
+    platform.RepaintNow(IDC_PREVIEW);
+    PaintDesign(platform.ControlPixels(IDC_PREVIEW), *this,
+                CPreviewView{m_nZoomPercent, m_nOffsetX, m_nOffsetY, m_nRotation}, Palettes());
+  }
+  if (m_bHasThumbnail == TRUE) {
+    platform.RepaintNow(IDC_THUMBNAIL);
+    PaintThumbnail(platform.ControlPixels(IDC_THUMBNAIL), m_thumbnail);
+  }
+  DefaultHandling(CMessage::Paint());
 }
 
 void CViewerDlg::OnSysCommand(unsigned nID, long) {

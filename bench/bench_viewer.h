@@ -17,12 +17,13 @@ struct BenchViewer : CHeadlessViewer {
 // iteration. Fails the benchmark when the stitch count is not `stitches`
 // (negative: not checked); items processed are records, or stitches.
 inline void TimeReader(benchmark::State& state, const std::vector<std::uint8_t>& bytes,
-                       const char* name, void (CViewerDlg::*reader)(int), std::int64_t stitches,
+                       const char* name, const char* format, std::int64_t stitches,
                        std::int64_t records = -1) {
   BenchViewer v;
   v.Load(bytes, name);
+  const auto read = FindFormat(format)->read;
   for (auto _ : state) {
-    (v.dlg.*reader)(static_cast<int>(bytes.size()));
+    read(v.dlg, static_cast<int>(bytes.size()));
     benchmark::DoNotOptimize(v.dlg.m_nStitchCount);
   }
   if (stitches >= 0 && v.dlg.m_nStitchCount != stitches)

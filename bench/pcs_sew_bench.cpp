@@ -59,12 +59,12 @@ std::vector<std::uint8_t> SewFile() {
 }
 
 void BM_ReadPcs(benchmark::State& state) {
-  TimeReader(state, PcsFile(), "bench.pcs", &CViewerDlg::ReadPcs, 0xFFFF);
+  TimeReader(state, PcsFile(), "bench.pcs", "pcs", 0xFFFF);
 }
 BENCHMARK(BM_ReadPcs)->Unit(benchmark::kMicrosecond);
 
 void BM_ReadSew(benchmark::State& state) {
-  TimeReader(state, SewFile(), "bench.sew", &CViewerDlg::ReadSew, kStitches);
+  TimeReader(state, SewFile(), "bench.sew", "sew", kStitches);
 }
 BENCHMARK(BM_ReadSew)->Unit(benchmark::kMillisecond);
 

@@ -60,7 +60,7 @@ std::vector<std::uint8_t> PesFile() {
 }
 
 void BM_ReadPes(benchmark::State& state) {
-  TimeReader(state, PesFile(), "bench.pes", &CViewerDlg::ReadPes, kStitches);
+  TimeReader(state, PesFile(), "bench.pes", "pes", kStitches);
 }
 BENCHMARK(BM_ReadPes)->Unit(benchmark::kMillisecond);
 

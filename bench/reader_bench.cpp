@@ -34,7 +34,7 @@ std::vector<std::uint8_t> DstFile() {
 }
 
 void BM_ReadDst(benchmark::State& state) {
-  TimeReader(state, DstFile(), "bench.dst", &CViewerDlg::ReadDst, kRecords - kRecords / 5000, kRecords);
+  TimeReader(state, DstFile(), "bench.dst", "dst", kRecords - kRecords / 5000, kRecords);
 }
 BENCHMARK(BM_ReadDst)->Unit(benchmark::kMillisecond);
 
@@ -43,7 +43,7 @@ BENCHMARK(BM_ReadDst)->Unit(benchmark::kMillisecond);
 // Short random stitches only (as make-stress dense-dst writes them): every
 // record in a run of plain stitches.
 void BM_ReadDstStitchesOnly(benchmark::State& state) {
-  TimeReader(state, stress::DenseDst(kRecords), "bench.dst", &CViewerDlg::ReadDst, kRecords);
+  TimeReader(state, stress::DenseDst(kRecords), "bench.dst", "dst", kRecords);
 }
 BENCHMARK(BM_ReadDstStitchesOnly)->Unit(benchmark::kMillisecond);
 

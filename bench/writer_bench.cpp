@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "bench/bench_viewer.h"
-#include "export/save_file.h"
+#include "export/dst_writer.h"
+#include "export/pcs_writer.h"
 
 namespace {
 

@@ -3,22 +3,27 @@
 #include <cstdio>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "cli/cli_session.h"
 #include "cli/commands.h"
-#include "export/save_file.h"
+#include "export/encoder.h"
 
 namespace {
 
-const char* const kUsage =
-    "usage: nadelwerk-cli convert IN OUT            (OUT ending in .dst or .pcs)\n"
-    "       nadelwerk-cli convert --to dst|pcs -o DIR IN...\n";
+int Usage() {
+  std::fprintf(stderr,
+               "usage: nadelwerk-cli convert IN OUT            (OUT ending in %s)\n"
+               "       nadelwerk-cli convert --to %s -o DIR IN...\n",
+               WrittenFormats(".", ", ", " or ").c_str(), WrittenFormats("", "|", "|").c_str());
+  return kExitUsage;
+}
 
 // The format with a writer whose short name this is (any case); nullptr for
 // others.
 const FormatEntry* WritableFormat(const std::string& name) {
   const FormatEntry* format = FindFormat(name);
-  return format && format->writer ? format : nullptr;
+  return format && format->encode ? format : nullptr;
 }
 
 std::string ExtensionOf(const std::string& path) {
@@ -35,12 +40,17 @@ int ConvertOne(CliSession& session, const std::string& in, const std::string& ou
   return session.Save(format, out) == SaveOutcome::written ? 0 : kExitFileError;
 }
 
-int Usage() {
-  std::fputs(kUsage, stderr);
-  return kExitUsage;
-}
-
 }  // namespace
+
+std::string WrittenFormats(const char* prefix, const char* separator, const char* lastSeparator) {
+  std::vector<std::string> names;
+  for (const FormatEntry& f : Formats())
+    if (f.encode) names.push_back(prefix + std::string(f.name));
+  std::string out;
+  for (std::size_t i = 0; i < names.size(); ++i)
+    out += (i == 0 ? "" : i + 1 == names.size() ? lastSeparator : separator) + names[i];
+  return out;
+}
 
 int RunConvert(const CliArgs& args) {
   std::string to, dir;
@@ -62,8 +72,8 @@ int RunConvert(const CliArgs& args) {
     if (inputs.size() != 2) return Usage();
     const FormatEntry* format = WritableFormat(ExtensionOf(inputs[1]));
     if (!format) {
-      std::fprintf(stderr, "nadelwerk-cli: %s: the output must end in .dst or .pcs\n",
-                   inputs[1].c_str());
+      std::fprintf(stderr, "nadelwerk-cli: %s: the output must end in %s\n", inputs[1].c_str(),
+                   WrittenFormats(".", ", ", " or ").c_str());
       return kExitUsage;
     }
     return ConvertOne(session, inputs[0], inputs[1], *format);

@@ -54,6 +54,30 @@ std::string FileColors(const CViewerDlg& d) {
   return out + "]";
 }
 
+const char* ChartName(ThreadChart chart) {
+  switch (chart) {
+    case ThreadChart::pec: return "pec";
+    case ThreadChart::janome: return "janome";
+    case ThreadChart::pcsFile: return "pcs";
+    case ThreadChart::husqvarna: return "husqvarna";
+    case ThreadChart::none: break;
+  }
+  return "none";
+}
+
+std::string Threads(const CViewerDlg& d) {
+  std::string out = "[";
+  for (std::size_t k = 0; k < d.m_threads.size(); ++k) {
+    const CThread& t = d.m_threads[k];
+    char color[8];
+    std::snprintf(color, sizeof color, "#%02x%02x%02x", GetRValue(t.color), GetGValue(t.color), GetBValue(t.color));
+    out += std::string(k ? "," : "") + "{\"color\":\"" + color + "\",\"chart\":\"" + ChartName(t.chart) +
+           "\",\"index\":" + std::to_string(t.index) + ",\"name\":" + JsonString(t.name) +
+           ",\"catalog\":" + JsonString(t.catalog) + ",\"brand\":" + JsonString(t.brand) + "}";
+  }
+  return out + "]";
+}
+
 std::string Thumbnail(const CViewerDlg& d) {
   if (!d.m_bHasThumbnail) return "null";
   static const char* digits = "0123456789abcdef";
@@ -83,9 +107,10 @@ int RunDump(const CliArgs& args) {
   std::printf(
       "{\"format\":%d,\"colorCount\":%d,\"stitchCount\":%d,\"minX\":%d,\"maxX\":%d,\"minY\":%d,"
       "\"maxY\":%d,\"width\":%d,\"height\":%d,\"blockColors\":%s,\"fileColors\":%s,"
-      "\"thumbnail\":%s,\"records\":%s,\"info\":%s}\n",
+      "\"label\":%s,\"threads\":%s,\"thumbnail\":%s,\"records\":%s,\"info\":%s}\n",
       d.m_nFormat, d.m_nColorCount, d.m_nStitchCount, d.m_nMinX, d.m_nMaxX, d.m_nMinY, d.m_nMaxY,
-      d.m_nWidth, d.m_nHeight, BlockColors(d).c_str(), FileColors(d).c_str(), Thumbnail(d).c_str(),
+      d.m_nWidth, d.m_nHeight, BlockColors(d).c_str(), FileColors(d).c_str(), JsonString(d.m_strLabel).c_str(),
+      Threads(d).c_str(), Thumbnail(d).c_str(),
       Records(d).c_str(), info.c_str());
   return 0;
 }

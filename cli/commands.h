@@ -10,3 +10,7 @@ int RunInfo(const CliArgs& args);
 int RunDump(const CliArgs& args);
 int RunConvert(const CliArgs& args);
 int RunRender(const CliArgs& args);
+
+// The written formats as the help shows them: "dst|pcs" with separator "|",
+// ".dst or .pcs" with prefix "." and last separator " or ".
+std::string WrittenFormats(const char* prefix, const char* separator, const char* lastSeparator);

@@ -7,6 +7,7 @@
 
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "formats/formats.h"
 #include "framework/version.h"
 #include "platform/posix/posix_memory.h"
 
@@ -21,9 +22,7 @@ struct Command {
 constexpr Command kCommands[] = {
     {"info", RunInfo, "info FILE...        the five information texts of each file"},
     {"dump", RunDump, "dump FILE           the loaded design state as JSON"},
-    {"convert", RunConvert,
-     "convert IN OUT      save IN as OUT (.dst or .pcs);\n"
-     "  convert --to dst|pcs -o DIR IN...  each IN into DIR under its own name"},
+    {"convert", RunConvert, nullptr},
     {"render", RunRender,
      "render FILE OUT.png [--zoom Z] [--rotate N] [--scroll H,V] [--size WxH] [--thumbnail]\n"
      "                      the preview frame (or the thumbnail frame) as PNG"},
@@ -31,8 +30,21 @@ constexpr Command kCommands[] = {
 
 void PrintHelp(std::FILE* out) {
   std::fprintf(out, "usage: nadelwerk-cli COMMAND [ARGS]\n\ncommands:\n");
-  for (const Command& c : kCommands) std::fprintf(out, "  %s\n", c.usage);
+  for (const Command& c : kCommands) {
+    if (c.usage) {
+      std::fprintf(out, "  %s\n", c.usage);
+      continue;
+    }
+    // convert names the formats it writes, from the format table.
+    std::fprintf(out, "  convert IN OUT      save IN as OUT (%s);\n", WrittenFormats(".", ", ", " or ").c_str());
+    std::fprintf(out, "  convert --to %s -o DIR IN...  each IN into DIR under its own name\n",
+                 WrittenFormats("", "|", "|").c_str());
+  }
   std::fprintf(out, "\n  --help              this text\n  --version           the program's version\n");
+  std::fprintf(out, "\nformats read: ");
+  for (std::size_t i = 0; i < Formats().size(); ++i)
+    std::fprintf(out, "%s%s", i ? ", " : "", Formats()[i].name);
+  std::fprintf(out, "\n");
 }
 
 }  // namespace

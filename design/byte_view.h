@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 class ByteView {
  public:
@@ -43,3 +44,16 @@ class ByteView {
   const std::uint8_t* m_data;
   std::size_t m_size;
 };
+
+// A label of at most count bytes at off: up to a CR, LF or zero byte, the
+// bytes inside the view only, without trailing blanks.
+inline std::string TrimmedLabel(const ByteView& file, std::int64_t off, int count) {
+  std::string text;
+  for (int i = 0; i < count && file.Has(off + i, 1); ++i) {
+    const char c = static_cast<char>(file.u8(off + i));
+    if (c == '\r' || c == '\n' || c == '\0') break;
+    text += c;
+  }
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}

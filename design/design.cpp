@@ -1,12 +1,13 @@
 // The reader operations: the only code that resets and finishes the design
-// state. The per-record operations are inline in the dialog's header.
+// state. The per-record operations are inline in the header.
+#include "design/design.h"
+
 #include <cassert>
 #include <cstring>
 
-#include "app/viewer_dlg.h"
 #include "design/info_text.h"
 
-void CViewerDlg::GrowRecords(int capacity) {
+void CDesign::GrowRecords(int capacity) {
   if (capacity <= static_cast<int>(m_arrKind.size())) return;
   // Grow geometrically so that readers that outrun their estimate stay linear.
   std::size_t size = m_arrKind.size() * 2;
@@ -20,20 +21,29 @@ void CViewerDlg::GrowRecords(int capacity) {
   m_arrKind.SetSize(size);
 }
 
-void CViewerDlg::BeginDesign(int capacity) {
+void CDesign::BeginDesign(int capacity) {
   // Room for records 0 and 1 and the end record whatever the estimate says.
   // Growing comes first: a read that cannot get its memory changes nothing.
   GrowRecords(capacity < 3 ? 3 : capacity);
   m_bReadUnderway = TRUE;
   m_nNextRecord = 0;
+  m_nFirstOwnRecord = 2;
   StoreRecord(0, 0, KIND_ORIGIN);
   StoreRecord(0, 0, KIND_STITCH);
   ResetBounds();
   m_nStitchCount = 0;
   m_nColorCount = 1;
+  m_threads.clear();
+  m_strLabel.clear();
 }
 
-void CViewerDlg::FinishStitchRun(int n, const CStitchBounds& bounds) {
+void CDesign::OmitStartStitch() {
+  assert(m_nNextRecord == 2);
+  m_nNextRecord = 1;
+  m_nFirstOwnRecord = 1;
+}
+
+void CDesign::FinishStitchRun(int n, const CStitchBounds& bounds) {
   if (n <= 0) return;
   assert(m_nNextRecord + n <= static_cast<int>(m_arrKind.size()));
   std::memset(m_arrKind.data() + m_nNextRecord, KIND_STITCH, static_cast<std::size_t>(n));
@@ -45,27 +55,25 @@ void CViewerDlg::FinishStitchRun(int n, const CStitchBounds& bounds) {
   m_nMaxY = bounds.maxY;
 }
 
-void CViewerDlg::EndDesign() {
-  StoreRecord(END_MARK, END_MARK, KIND_END);
-  --m_nNextRecord;  // the end record does not advance the index
+void CDesign::EndDesign() {
+  MarkEnd();
   m_nWidth = static_cast<std::int32_t>(m_nMaxX) - m_nMinX;
   m_nHeight = static_cast<std::int32_t>(m_nMaxY) - m_nMinY;
   assert(m_arrX.size() == m_arrKind.size() && m_arrY.size() == m_arrKind.size());
 }
 
-void CViewerDlg::PublishDesign(const CDesignPublish& publish) {
+void CDesign::PublishDesign(const CDesignPublish& publish) {
   m_bReadUnderway = FALSE;
   m_nFormat = publish.format;
   m_bLoaded = TRUE;
   m_bFileColors = publish.fileColors;
   m_bJanomeColors = publish.janomeColors;
+  m_bThreadColors = publish.threadColors;
   m_bHasThumbnail = publish.hasThumbnail;
-  if (!publish.keepRotation) m_nRotation = 0;
-  for (int i = 0; i < 5; ++i) SetDlgItemText(kInfoFieldIds[i], publish.info[i]);
-  RedrawNow();
+  OnDesignPublished(publish);
 }
 
-void CViewerDlg::DiscardDesign() {
+void CDesign::DiscardDesign() {
   // The read under way had the arrays grow to at least three entries before
   // it wrote anything, so the empty design needs no memory.
   assert(m_arrKind.size() >= 3);
@@ -76,14 +84,35 @@ void CViewerDlg::DiscardDesign() {
   // as before the first load.
   m_bLoaded = FALSE;
   m_bHasThumbnail = FALSE;
-  for (int i = 0; i < 5; ++i) SetDlgItemText(kInfoFieldIds[i], std::string());
-  RedrawNow();
+  OnDesignDiscarded();
 }
 
-std::array<std::string, 5> CViewerDlg::DecodedInfo(const char* formatText, int colors) const {
+std::array<std::string, 5> CDesign::DecodedInfo(const char* formatText, int colors) const {
   // A design without stitch or move records still holds the bound
   // sentinels: it shows 0.0 mm.
   const bool empty = m_nStitchCount == 0;
   return {formatText, ColorsText(colors), WidthText(empty ? 0 : m_nWidth),
           HeightText(empty ? 0 : m_nHeight), StitchesText(m_nStitchCount)};
+}
+
+// Blocks past the 64 entries of m_blockColor, and indices past a table's
+// assigned entries, have no colour of their own: they get kFallbackColor.
+COLORREF CDesign::BlockColorFrom(int block, const COLORREF* brotherPalette,
+                                 const COLORREF* janomePalette) const {
+  if (block < 0) return kFallbackColor;
+  if (m_bThreadColors)
+    return static_cast<std::size_t>(block) < m_threads.size() ? m_threads[block].color : kFallbackColor;
+  if (m_bFileColors) {
+    if (block == 0) return RGB(0, 0, 0);
+    // A PCS colour record names the colour that follows it: block k takes
+    // the colour of the k-th change.
+    if (block - 1 >= kBlockColorEntries) return kFallbackColor;
+    const int index = m_blockColor[block - 1];
+    return index < kFileColorEntries ? m_fileColors[index] : kFallbackColor;
+  }
+  if (block >= kBlockColorEntries) return kFallbackColor;
+  const int index = m_blockColor[block];
+  if (m_bJanomeColors)
+    return index < kJanomePaletteEntries ? janomePalette[index] : kFallbackColor;
+  return index < kBrotherColors ? brotherPalette[index] : kFallbackColor;
 }

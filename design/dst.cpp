@@ -1,7 +1,7 @@
 // Tajima DST reader.
 //
 // Layout:
-//   0..511   header text; not read
+//   0..511   header text; of it only the label after "LA:" (16 bytes) is read
 //   512..    records of 3 bytes b0 b1 b2 up to the end record or the file's end
 // Each record moves by dx, dy (0.1 mm), each a signed sum of the weights
 // 1, 3, 9, 27, 81 (every bit on its own, so plus and minus of one weight
@@ -15,7 +15,7 @@
 #include <algorithm>
 #include <array>
 
-#include "app/viewer_dlg.h"
+#include "design/design.h"
 #include "design/byte_view.h"
 #include "design/dst_blocks.h"
 #include "design/dst_records.h"
@@ -56,7 +56,7 @@ constexpr auto kMove2 = BuildTable(dst::kByte2);
 
 }  // namespace
 
-void CViewerDlg::ReadDst(int len) {
+void CDesign::ReadDst(int len) {
   BeginDesign(len / 2);
   const ByteView file(m_fileData, len);
   // The running position keeps its low 16 bits, as the design stores them.
@@ -120,6 +120,10 @@ void CViewerDlg::ReadDst(int len) {
 
   const int blocks = m_nColorCount < kBlockColorEntries ? m_nColorCount : kBlockColorEntries;
   for (int j = 0; j < blocks; ++j) m_blockColor[j] = static_cast<std::uint8_t>(j + 2);
+
+  // The header's first line names the design: "LA:" and 16 characters.
+  if (file.Has(0, 3) && file.u8(0) == 'L' && file.u8(1) == 'A' && file.u8(2) == ':')
+    m_strLabel = TrimmedLabel(file, 3, 16);
 
   PublishDesign({.format = FORMAT_DST, .keepRotation = true,
                  .info = DecodedInfo("TAJIMA", m_nColorCount)});

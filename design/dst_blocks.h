@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "app/viewer_dlg.h"
+#include "design/design.h"
 
 // Records a block holds: a run shorter than this is decoded record by record.
 constexpr int kDstStitchBlock = 32;

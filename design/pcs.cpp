@@ -7,7 +7,7 @@
 // stops once that many have been decoded.
 //
 // Unlike the other readers, the decoded records start at index 1.
-#include "app/viewer_dlg.h"
+#include "design/design.h"
 #include "design/byte_view.h"
 #include "design/info_text.h"
 #include "design/pcs_format.h"
@@ -30,9 +30,17 @@ inline std::int32_t Tenths(std::int32_t v, std::int32_t origin) {
 
 }  // namespace
 
-void CViewerDlg::ReadPcs(int len) {
+CThread CDesign::PcsThread(std::uint8_t index) const {
+  CThread thread;
+  thread.chart = ThreadChart::pcsFile;
+  thread.index = index;
+  thread.color = index < kFileColorEntries ? m_fileColors[index] : kFallbackColor;
+  return thread;
+}
+
+void CDesign::ReadPcs(int len) {
   BeginDesign(len / 4);
-  m_nNextRecord = 1;  // no record 1 at the origin: decoded records start here
+  OmitStartStitch();  // no record 1 at the origin: decoded records start here
   const ByteView file(m_fileData, len);
 
   // Fields that do not lie wholly inside a short file count as 0.
@@ -57,6 +65,9 @@ void CViewerDlg::ReadPcs(int len) {
       AddColorChange(x, y);
       // Blocks past the table keep no index; the preview gives them its fallback colour.
       if (colorChanges < kBlockColorEntries) m_blockColor[colorChanges] = p[0];
+      // Block 0, before the first change, is drawn black and names no colour.
+      if (m_threads.empty()) m_threads.push_back(CThread{});
+      m_threads.push_back(PcsThread(p[0]));
       ++colorChanges;
       continue;
     }

@@ -19,10 +19,11 @@
 #include <algorithm>
 #include <iterator>
 
-#include "app/viewer_dlg.h"
+#include "design/design.h"
 #include "design/byte_view.h"
 #include "design/info_text.h"
 #include "design/pec_section.h"
+#include "design/thread_charts.h"
 
 namespace pec {
 
@@ -31,13 +32,19 @@ int SectionColorCount(const ByteView& file, std::int64_t section) {
   return file.Has(at, 1) ? file.u8(at) + 1 : 0;
 }
 
-int AppendSectionColors(const ByteView& file, std::int64_t section, std::uint8_t* table,
-                        int tableSize, int& filled) {
+int AppendSectionColors(const ByteView& file, std::int64_t section, CDesign& design, int& filled) {
   const int count = SectionColorCount(file, section);
   const std::int64_t list = section + kColorListOffset;
-  for (int k = 0; k < count && filled < tableSize && file.Has(list + k, 1); ++k)
-    table[filled++] = file.u8(list + k);
+  for (int k = 0; k < count && file.Has(list + k, 1); ++k) {
+    const std::uint8_t index = file.u8(list + k);
+    if (filled < kBlockColorEntries) design.m_blockColor[filled++] = index;
+    design.m_threads.push_back(ChartThread(ThreadChart::pec, index));
+  }
   return count;
+}
+
+std::string SectionLabel(const ByteView& file, std::int64_t section) {
+  return TrimmedLabel(file, section + kLabelOffset, kLabelLength);
 }
 
 bool CopySectionThumbnail(const ByteView& file, std::int64_t section, std::uint8_t* out) {
@@ -63,7 +70,7 @@ std::string SectionHeightText(const ByteView& file, std::int64_t section) {
 }
 
 std::string FileVersionText(const ByteView& file) {
-  return file.Has(6, 2) ? CViewerDlg::VersionText(file.u8(6), file.u8(7)) : std::string();
+  return file.Has(6, 2) ? CDesign::VersionText(file.u8(6), file.u8(7)) : std::string();
 }
 
 }  // namespace pec
@@ -95,14 +102,14 @@ constexpr std::uint8_t kMoveFlags = 0x30;  // jump 0x10, trim 0x20
 
 }  // namespace
 
-std::string CViewerDlg::VersionText(std::uint8_t digit1, std::uint8_t digit2) {
+std::string CDesign::VersionText(std::uint8_t digit1, std::uint8_t digit2) {
   for (const Version& v : kVersions)
     if (digit1 == static_cast<std::uint8_t>(v.digit1) && digit2 == static_cast<std::uint8_t>(v.digit2))
       return v.text;
   return "unbekannt";
 }
 
-CViewerDlg::CPosition CViewerDlg::DecodePecStitches(int start, int end) {
+CDesign::CPosition CDesign::DecodePecStitches(int start, int end) {
   // Only the bytes before end are looked at, and only whole records are
   // decoded: a movement cut off by the end is dropped.
   const ByteView file(m_fileData, end);
@@ -116,8 +123,7 @@ CViewerDlg::CPosition CViewerDlg::DecodePecStitches(int start, int end) {
     if (b >= 0xFE && p + 1 < size) {
       const std::uint8_t c = data[p + 1];
       if (b == 0xFF && c == 0x00) {
-        StoreRecord(END_MARK, END_MARK, KIND_END);
-        --m_nNextRecord;  // the caller's next record replaces it
+        MarkEnd();  // the caller's next record replaces it
         return {x, y};
       }
       if (b == 0xFE && c == 0xB0) {
@@ -161,7 +167,7 @@ CViewerDlg::CPosition CViewerDlg::DecodePecStitches(int start, int end) {
   return {x, y};
 }
 
-void CViewerDlg::ReadPec(int len) {
+void CDesign::ReadPec(int len) {
   const ByteView file(m_fileData, len);
   // The records' memory first: a read that cannot get it changes nothing
   // of the design shown, its colours and picture included.
@@ -172,8 +178,8 @@ void CViewerDlg::ReadPec(int len) {
   // file read before.
   std::fill(std::begin(m_blockColor), std::end(m_blockColor), std::uint8_t{0});
   int filled = 0;
-  const int colors =
-      pec::AppendSectionColors(file, kPecSectionStart, m_blockColor, kBlockColorEntries, filled);
+  const int colors = pec::AppendSectionColors(file, kPecSectionStart, *this, filled);
+  m_strLabel = pec::SectionLabel(file, kPecSectionStart);
 
   CDesignPublish publish;
   publish.format = FORMAT_BROTHER;

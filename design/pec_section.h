@@ -1,12 +1,13 @@
 // The PEC section that PEC files hold once and PES files once per part.
 // Offsets from the section start S:
 //   0     3    "LA:" (only the PES section search looks at it)
+//   3     16   the design's label, padded with blanks
 //   48    1    number of colours minus 1
 //   49    n    colour list, one palette index per colour block
 //   514   3    thumbnail offset T, counted from S + 512
 //   520   2    design width in 0.1 mm
 //   522   2    design height in 0.1 mm
-//   532   ...  stitch data up to its end record (CViewerDlg::DecodePecStitches)
+//   532   ...  stitch data up to its end record (CDesign::DecodePecStitches)
 //   512+T 228  thumbnail, 48 x 38 pixels, 6 bytes a row, bit 0 the leftmost
 // A field that lies outside the file is treated as absent.
 #pragma once
@@ -14,9 +15,12 @@
 #include <string>
 
 #include "design/byte_view.h"
+#include "design/design.h"
 
 namespace pec {
 
+constexpr std::int64_t kLabelOffset = 3;
+constexpr int kLabelLength = 16;
 constexpr std::int64_t kColorCountOffset = 48;
 constexpr std::int64_t kColorListOffset = 49;
 constexpr std::int64_t kThumbnailBase = 512;
@@ -29,11 +33,14 @@ constexpr std::int64_t kStitchDataOffset = 532;
 // the file.
 int SectionColorCount(const ByteView& file, std::int64_t section);
 
-// Appends the section's colour list to table[filled...], at most up to the
-// table's tableSize entries and only the entries inside the file; filled
-// grows by the number stored. Returns the section's colour count (0: absent).
-int AppendSectionColors(const ByteView& file, std::int64_t section, std::uint8_t* table,
-                        int tableSize, int& filled);
+// Appends the section's colour list, the entries inside the file, to the
+// design's threads, and to m_blockColor[filled...] as far as it has room;
+// filled grows by the number stored there. Returns the section's colour
+// count (0: absent).
+int AppendSectionColors(const ByteView& file, std::int64_t section, CDesign& design, int& filled);
+
+// The section's label without its padding.
+std::string SectionLabel(const ByteView& file, std::int64_t section);
 
 // Copies the section's thumbnail into out (228 bytes) when the offset field
 // and the whole picture lie inside the file; otherwise clears out and

@@ -21,7 +21,7 @@
 #include <iterator>
 #include <vector>
 
-#include "app/viewer_dlg.h"
+#include "design/design.h"
 #include "design/byte_view.h"
 #include "design/info_text.h"
 #include "design/pec_section.h"
@@ -65,7 +65,7 @@ void FindFurtherSections(const ByteView& file, int passes, std::vector<std::int6
 
 }  // namespace
 
-void CViewerDlg::ReadPes(int len) {
+void CDesign::ReadPes(int len) {
   // The records' memory first: a read that cannot get it changes nothing
   // of the design shown, its colours and picture included.
   BeginDesign(len > 0 ? len / 2 : 0);
@@ -82,7 +82,8 @@ void CViewerDlg::ReadPes(int len) {
   std::fill(std::begin(m_blockColor), std::end(m_blockColor), std::uint8_t{0});
   int filled = 0, lastColors = 0;
   for (std::int64_t s : sections)
-    lastColors = pec::AppendSectionColors(file, s, m_blockColor, kBlockColorEntries, filled);
+    lastColors = pec::AppendSectionColors(file, s, *this, filled);
+  if (!sections.empty()) m_strLabel = pec::SectionLabel(file, sections[0]);
 
   CDesignPublish publish;
   publish.format = FORMAT_BROTHER;
@@ -135,6 +136,6 @@ void CViewerDlg::ReadPes(int len) {
   }
 
   publish.info[4] = StitchesText(m_nStitchCount);
+  if (multiPart) publish.notice = kMultiPartNotice;
   PublishDesign(publish);
-  if (multiPart) Platform().NoticeBox(kMultiPartNotice);
 }

@@ -15,9 +15,10 @@
 #include <algorithm>
 #include <iterator>
 
-#include "app/viewer_dlg.h"
+#include "design/design.h"
 #include "design/byte_view.h"
 #include "design/info_text.h"
+#include "design/thread_charts.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ inline int Displacement(std::uint8_t b) { return b <= 128 ? b : b - 256; }
 
 }  // namespace
 
-void CViewerDlg::ReadSew(int len) {
+void CDesign::ReadSew(int len) {
   const ByteView file(m_fileData, len);
   // The records' memory first: a read that cannot get it changes nothing
   // of the design shown, its colours included.
@@ -43,6 +44,9 @@ void CViewerDlg::ReadSew(int len) {
   const int listed = file.u8(0);
   const int colors = listed < kBlockColorEntries ? listed : kBlockColorEntries;
   for (int k = 0; k < colors; ++k) m_blockColor[k] = file.u8(kColorListOffset + 2 * k);
+  // The threads keep the whole list, as far as the file holds it.
+  for (int k = 0; k < listed && file.Has(kColorListOffset + 2 * k, 1); ++k)
+    m_threads.push_back(ChartThread(ThreadChart::janome, file.u8(kColorListOffset + 2 * k)));
 
   const std::int64_t size = static_cast<std::int64_t>(file.size());
   if (size > kStitchDataOffset) GrowRecords(static_cast<int>((size - kStitchDataOffset) / 2) + 3);

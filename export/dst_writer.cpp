@@ -1,4 +1,4 @@
-// Tajima DST writer: the "&Tajima" button.
+// Tajima DST writer.
 //
 // Output:
 //   0..123   thirteen header lines, each ending in '\r':
@@ -17,8 +17,7 @@
 #include <cstring>
 #include <new>
 
-#include "app/viewer_dlg.h"
-#include "export/save_file.h"
+#include "export/dst_writer.h"
 
 namespace {
 
@@ -144,7 +143,7 @@ void PutText(std::uint8_t* header, int offset, const char* text) {
 
 }  // namespace
 
-std::array<std::uint8_t, 3> CViewerDlg::EncodeDstMove(std::int16_t dx, std::int16_t dy) {
+std::array<std::uint8_t, 3> EncodeDstMove(std::int16_t dx, std::int16_t dy) {
   // Callers split moves first; a value beyond one record is held at the limit
   // rather than read past the tables.
   const int x = std::clamp<int>(dx, -kMaxStep, kMaxStep);
@@ -154,7 +153,7 @@ std::array<std::uint8_t, 3> CViewerDlg::EncodeDstMove(std::int16_t dx, std::int1
   return bytes;
 }
 
-void BuildDstBlock(const CViewerDlg& dlg, std::vector<std::uint8_t>& block) {
+void BuildDstBlock(const CDesign& dlg, std::vector<std::uint8_t>& block) {
   const std::size_t records =
       std::min({dlg.m_arrX.size(), dlg.m_arrY.size(), dlg.m_arrKind.size()});
   const std::int16_t* xs = dlg.m_arrX.data();
@@ -214,19 +213,8 @@ void BuildDstBlock(const CViewerDlg& dlg, std::vector<std::uint8_t>& block) {
   header[124] = 0x1A;
 }
 
-void CViewerDlg::OnSaveDst() {
-  if (!m_bLoaded) {
-    Platform().PlainMessageBox(kNoDesignMessage);
-    m_lastSave = SaveOutcome::refused;
-    return;
-  }
-  std::vector<std::uint8_t> block;
-  try {
-    BuildDstBlock(*this, block);
-  } catch (const std::bad_alloc&) {
-    ReportFileError(Platform(), CFileException{FileCause::genericException, {}});
-    m_lastSave = SaveOutcome::failed;
-    return;
-  }
-  m_lastSave = SaveBlock(Platform(), WriterSaveRequest("DST", "TAJIMA-File (*.dst)|*.dst", m_strLoadedName), block);
+CEncoded EncodeDst(const CDesign& design, const CEncodeRequest&) {
+  CEncoded result;
+  BuildDstBlock(design, result.bytes);
+  return result;
 }

@@ -1,4 +1,4 @@
-// Pfaff PCS writer: the "&Pfaff" button. The layout is in
+// Pfaff PCS writer. The layout is in
 // design/pcs_format.h; the writer puts version 0x32, the hoop code, 16
 // colours, the count of stitch and move records, the records in design order
 // (stitches with type 0x00, moves with 0x04, both with a zero fraction byte;
@@ -9,9 +9,9 @@
 #include <cstring>
 #include <new>
 
-#include "app/viewer_dlg.h"
 #include "design/pcs_format.h"
-#include "export/save_file.h"
+#include "design/thread_charts.h"
+#include "export/pcs_writer.h"
 
 namespace {
 
@@ -42,15 +42,15 @@ void PutColor(std::vector<std::uint8_t>& block, int entry, COLORREF color) {
 }
 
 // The block colour index of block k; blocks past the table use index 0.
-std::uint8_t BlockIndex(const CViewerDlg& dlg, int k) {
+std::uint8_t BlockIndex(const CDesign& dlg, int k) {
   return k >= 0 && k < kBlockColorEntries ? dlg.m_blockColor[k] : 0;
 }
 
 // The Brother thread colour of block k; unassigned indices are black.
-COLORREF BrotherColor(const CViewerDlg& dlg, int k) {
+COLORREF BrotherColor(const CDesign& dlg, int k) {
   if (k < 0 || k >= kBlockColorEntries) return kFallbackColor;
   const int index = dlg.m_blockColor[k];
-  return index < kBrotherColors ? dlg.m_brotherPalette[index] : kFallbackColor;
+  return index < kBrotherColors ? FromRgb(BrotherPreviewRgb()[index]) : kFallbackColor;
 }
 
 inline void Reserve(std::vector<std::uint8_t>& block, std::size_t pos, std::size_t need) {
@@ -69,7 +69,7 @@ void AppendColorRecord(std::vector<std::uint8_t>& block, std::size_t& pos, std::
 
 }  // namespace
 
-std::int32_t CViewerDlg::PcsUnits(std::int32_t d) {
+std::int32_t PcsUnits(std::int32_t d) {
   // 1/1536 mm per step: 256 steps make one 1/6 mm, the unit kept.
   std::int64_t v = static_cast<std::int64_t>(d) * pcs::kStepsPerMm / 10;
   if (v % 256 > 127) v += 256;
@@ -77,7 +77,7 @@ std::int32_t CViewerDlg::PcsUnits(std::int32_t d) {
   return static_cast<std::int32_t>(v);
 }
 
-std::int64_t BuildPcsBlock(const CViewerDlg& dlg, std::vector<std::uint8_t>& block) {
+std::int64_t BuildPcsBlock(const CDesign& dlg, std::vector<std::uint8_t>& block) {
   const std::size_t records =
       std::min({dlg.m_arrX.size(), dlg.m_arrY.size(), dlg.m_arrKind.size()});
   const std::int16_t* xs = dlg.m_arrX.data();
@@ -137,8 +137,8 @@ std::int64_t BuildPcsBlock(const CViewerDlg& dlg, std::vector<std::uint8_t>& blo
     // counts it like a stitch, as readers of the format do.
     Reserve(block, pos, pcs::kRecordSize);
     std::uint8_t* r = block.data() + pos;
-    PutU32(r, static_cast<std::uint32_t>(CViewerDlg::PcsUnits(baseX + xs[i])));
-    PutU32(r + 4, static_cast<std::uint32_t>(CViewerDlg::PcsUnits(baseY - ys[i])));
+    PutU32(r, static_cast<std::uint32_t>(PcsUnits(baseX + xs[i])));
+    PutU32(r + 4, static_cast<std::uint32_t>(PcsUnits(baseY - ys[i])));
     r[8] = kinds[i] == KIND_MOVE ? pcs::kMoveType : pcs::kStitchType;
     pos += pcs::kRecordSize;
     ++stitches;
@@ -156,33 +156,13 @@ std::int64_t BuildPcsBlock(const CViewerDlg& dlg, std::vector<std::uint8_t>& blo
   return stitches;
 }
 
-void CViewerDlg::OnSavePcs() {
-  if (!m_bLoaded) {
-    Platform().PlainMessageBox(kNoDesignMessage);
-    m_lastSave = SaveOutcome::refused;
-    return;
-  }
-  if (m_nColorCount > kMaxColorsFromOtherFormats && m_nFormat != FORMAT_PCS) {
-    Platform().PlainMessageBox("Mehr als 16 Farben, Konvertierung abgebrochen");
-    m_lastSave = SaveOutcome::refused;
-    return;
-  }
-  std::vector<std::uint8_t> block;
-  std::int64_t stitches = 0;
-  try {
-    stitches = BuildPcsBlock(*this, block);
-  } catch (const std::bad_alloc&) {
-    ReportFileError(Platform(), CFileException{FileCause::genericException, {}});
-    m_lastSave = SaveOutcome::failed;
-    return;
-  }
+CEncoded EncodePcs(const CDesign& design, const CEncodeRequest&) {
+  if (design.m_nColorCount > kMaxColorsFromOtherFormats && design.m_nFormat != FORMAT_PCS)
+    return Refusal("Mehr als 16 Farben, Konvertierung abgebrochen");
+  CEncoded result;
   // The count field holds 16 bits; a reader would stop after that many.
-  if (stitches > kMaxStitchRecords) {
-    Platform().PlainMessageBox("Mehr als 65535 Stiche, Konvertierung abgebrochen");
-    m_lastSave = SaveOutcome::refused;
-    return;
-  }
-  if (m_nStitchCount > kWarnStitches) Platform().PlainMessageBox("Warnung: Mehr als 14000 Stiche ");
-
-  m_lastSave = SaveBlock(Platform(), WriterSaveRequest("PCS", "Pfaff-Home (*.pcs)|*.pcs", m_strLoadedName), block);
+  if (BuildPcsBlock(design, result.bytes) > kMaxStitchRecords)
+    return Refusal("Mehr als 65535 Stiche, Konvertierung abgebrochen");
+  if (design.m_nStitchCount > kWarnStitches) result.warnings.push_back("Warnung: Mehr als 14000 Stiche ");
+  return result;
 }

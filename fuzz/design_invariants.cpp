@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "app/formats.h"
+#include "formats/formats.h"
 #include "app/resource.h"
 #include "design/info_text.h"
 

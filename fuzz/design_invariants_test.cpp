@@ -7,7 +7,8 @@
 #include <functional>
 
 #include "platform/headless/headless_viewer.h"
-#include "export/save_file.h"
+#include "export/dst_writer.h"
+#include "export/pcs_writer.h"
 #include "fuzz/save_check.h"
 #include "tests/test_support.h"
 

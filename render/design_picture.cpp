@@ -16,7 +16,7 @@ namespace {
 // Calls block(k) at the k-th colour change and line(x0, y0, x1, y1) for
 // every sewn line of non-zero length, in record order.
 template <class OnBlock, class OnLine>
-void WalkSewnLines(const CViewerDlg& dlg, OnBlock block, OnLine line) {
+void WalkSewnLines(const CDesign& dlg, OnBlock block, OnLine line) {
   const std::size_t records = std::min({dlg.m_arrKind.size(), dlg.m_arrX.size(), dlg.m_arrY.size()});
   int x = 0, y = 0, k = 0;
   for (std::size_t i = 0; i < records; ++i) {
@@ -62,8 +62,8 @@ int DesignPicturePenWidth(int size) {
   return std::max(1, (size + 64) / 96);
 }
 
-bool DrawDesignPicture(const CViewerDlg& dlg, int size, std::uint32_t background,
-                       CPixelBuffer& picture) {
+bool DrawDesignPicture(const CDesign& dlg, const CPalettes& palettes, int size,
+                       std::uint32_t background, CPixelBuffer& picture) {
   picture.Resize(0, 0);
   size = std::max(size, 1);
   Extent extent;
@@ -88,7 +88,7 @@ bool DrawDesignPicture(const CViewerDlg& dlg, int size, std::uint32_t background
 
   CSoftDC dc(picture);  // MM_TEXT: the mapping above is the only scaling
   CPen pen;
-  pen.CreatePen(PS_SOLID, penWidth, dlg.BlockColor(0));
+  pen.CreatePen(PS_SOLID, penWidth, palettes.BlockColor(dlg, 0));
   CPen* keptPen = dc.SelectObject(&pen);
   // Where the pen is, in design units and in pixels. Stitches shorter than a
   // pixel are joined: the next line starts at the last pixel drawn to, so a
@@ -99,7 +99,7 @@ bool DrawDesignPicture(const CViewerDlg& dlg, int size, std::uint32_t background
       [&](int k) {
         dc.SelectObject(keptPen);
         pen.DeleteObject();
-        pen.CreatePen(PS_SOLID, penWidth, dlg.BlockColor(k));
+        pen.CreatePen(PS_SOLID, penWidth, palettes.BlockColor(dlg, k));
         dc.SelectObject(&pen);
       },
       [&](int x0, int y0, int x1, int y1) {

@@ -1,9 +1,9 @@
-// The dialog's paint handler: the design into frame 1016, the Brother
-// thumbnail into frame 1011, or only the icon while minimised.
+// The preview's two pictures: the design's records as lines, and the
+// Brother picture.
 #include <cstddef>
 
-#include "app/viewer_dlg.h"
 #include "render/device_context.h"
+#include "render/preview.h"
 
 namespace {
 
@@ -59,83 +59,70 @@ void DrawRecords(CSoftDC& dc, const CRecords& r, int cx, int cy, NextColor&& nex
 
 }  // namespace
 
-void CViewerDlg::OnPaint() {
-  IPlatform& platform = Platform();
-  if (platform.IsIconic()) {
-    platform.EraseIconBackground();
-    const CRect client = platform.DialogClientRect();
-    platform.DrawIcon((client.Width() - platform.IconWidth() + 1) / 2,
-                      (client.Height() - platform.IconHeight() + 1) / 2);
-    return;
-  }
+void PaintDesign(CPixelBuffer& frame, const CDesign& design, const CPreviewView& view,
+                 const CPalettes& palettes) {
+  CSoftDC dc(frame);
+  const CRect client = dc.GetClientRect();
+  CRgn clip;
+  clip.CreateRectRgn(client.left, client.top, client.right, client.bottom);
+  dc.SelectClipRgn(&clip);
 
-  if (m_bLoaded == TRUE) {
-    platform.RepaintNow(IDC_PREVIEW);
-    CSoftDC dc(platform.ControlPixels(IDC_PREVIEW));
-    const CRect client = dc.GetClientRect();
-    CRgn clip;
-    clip.CreateRectRgn(client.left, client.top, client.right, client.bottom);
-    dc.SelectClipRgn(&clip);
+  int block = 0;
+  CPen pen;
+  pen.CreatePen(PS_SOLID, 1, palettes.BlockColor(design, block));
+  CPen* keptPen = dc.SelectObject(&pen);
 
-    int block = 0;
-    CPen pen;
-    pen.CreatePen(PS_SOLID, 1, BlockColor(block));
-    CPen* keptPen = dc.SelectObject(&pen);
+  dc.SetMapMode(MM_ISOTROPIC);
+  const int z = view.zoomPercent != 0 ? view.zoomPercent : 100;
+  const int extW = design.m_nWidth * 100 / z, extH = design.m_nHeight * 100 / z;
+  if (view.rotation == 1 || view.rotation == 3)
+    dc.SetWindowExt(extH, extW);
+  else
+    dc.SetWindowExt(extW, extH);
+  dc.SetViewportExt(client.right, client.bottom);
+  dc.MoveTo(0, 0);
 
-    dc.SetMapMode(MM_ISOTROPIC);
-    const int z = m_nZoomPercent != 0 ? m_nZoomPercent : 100;
-    const int extW = m_nWidth * 100 / z, extH = m_nHeight * 100 / z;
-    if (m_nRotation == 1 || m_nRotation == 3)
-      dc.SetWindowExt(extH, extW);
-    else
-      dc.SetWindowExt(extW, extH);
-    dc.SetViewportExt(client.right, client.bottom);
-    dc.MoveTo(0, 0);
-
-    std::size_t records = m_arrKind.size();
-    if (m_arrX.size() < records) records = m_arrX.size();
-    if (m_arrY.size() < records) records = m_arrY.size();
-    const CRecords r{m_arrX.data(), m_arrY.data(), m_arrKind.data(), records};
-    const auto nextColor = [&] {
-      dc.SelectObject(keptPen);
-      pen.DeleteObject();
-      pen.CreatePen(PS_SOLID, 1, BlockColor(++block));
-      dc.SelectObject(&pen);
-    };
-    const int ox = m_nOffsetX, oy = m_nOffsetY;
-    switch (m_nRotation & 3) {
-      case 0: DrawRecords<0>(dc, r, -m_nMinX - ox, -m_nMinY - oy, nextColor); break;
-      case 1: DrawRecords<1>(dc, r, m_nMaxY - ox, -m_nMinX - oy, nextColor); break;
-      case 2: DrawRecords<2>(dc, r, m_nMaxX - ox, m_nMaxY - oy, nextColor); break;
-      default: DrawRecords<3>(dc, r, -m_nMinY - ox, m_nMaxX - oy, nextColor); break;
-    }
-
+  std::size_t records = design.m_arrKind.size();
+  if (design.m_arrX.size() < records) records = design.m_arrX.size();
+  if (design.m_arrY.size() < records) records = design.m_arrY.size();
+  const CRecords r{design.m_arrX.data(), design.m_arrY.data(), design.m_arrKind.data(), records};
+  const auto nextColor = [&] {
     dc.SelectObject(keptPen);
     pen.DeleteObject();
-    clip.DeleteObject();
+    pen.CreatePen(PS_SOLID, 1, palettes.BlockColor(design, ++block));
+    dc.SelectObject(&pen);
+  };
+  const int ox = view.offsetX, oy = view.offsetY;
+  const CDesign& d = design;
+  switch (view.rotation & 3) {
+    case 0: DrawRecords<0>(dc, r, -d.m_nMinX - ox, -d.m_nMinY - oy, nextColor); break;
+    case 1: DrawRecords<1>(dc, r, d.m_nMaxY - ox, -d.m_nMinX - oy, nextColor); break;
+    case 2: DrawRecords<2>(dc, r, d.m_nMaxX - ox, d.m_nMaxY - oy, nextColor); break;
+    default: DrawRecords<3>(dc, r, -d.m_nMinY - ox, d.m_nMaxX - oy, nextColor); break;
   }
 
-  if (m_bHasThumbnail == TRUE) {
-    platform.RepaintNow(IDC_THUMBNAIL);
-    CSoftDC dc(platform.ControlPixels(IDC_THUMBNAIL));
-    const CRect client = dc.GetClientRect();
-    dc.SelectStockObject(WHITE_BRUSH);
-    dc.Rectangle(client.left, client.top, client.right, client.bottom);
-    dc.SelectStockObject(BLACK_BRUSH);
-    const int x0 = (client.right - client.left - kThumbnailColumns * kThumbnailScale) / 2;
-    const int y0 = (client.bottom - client.top - kThumbnailRows * kThumbnailScale) / 2;
-    for (int row = 0; row < kThumbnailRows; ++row) {
-      for (int byte = 0; byte < kThumbnailRowBytes; ++byte) {
-        const std::uint8_t bits = m_thumbnail[row * kThumbnailRowBytes + byte];
-        for (int bit = 0; bit < 8; ++bit) {
-          if (!(bits & (1u << bit))) continue;
-          const int x = x0 + kThumbnailScale * (8 * byte + bit);
-          const int y = y0 + kThumbnailScale * row;
-          dc.Rectangle(x, y, x + kThumbnailScale, y + kThumbnailScale);
-        }
+  dc.SelectObject(keptPen);
+  pen.DeleteObject();
+  clip.DeleteObject();
+}
+
+void PaintThumbnail(CPixelBuffer& frame, const std::uint8_t (&thumbnail)[kThumbnailBytes]) {
+  CSoftDC dc(frame);
+  const CRect client = dc.GetClientRect();
+  dc.SelectStockObject(WHITE_BRUSH);
+  dc.Rectangle(client.left, client.top, client.right, client.bottom);
+  dc.SelectStockObject(BLACK_BRUSH);
+  const int x0 = (client.right - client.left - kThumbnailColumns * kThumbnailScale) / 2;
+  const int y0 = (client.bottom - client.top - kThumbnailRows * kThumbnailScale) / 2;
+  for (int row = 0; row < kThumbnailRows; ++row) {
+    for (int byte = 0; byte < kThumbnailRowBytes; ++byte) {
+      const std::uint8_t bits = thumbnail[row * kThumbnailRowBytes + byte];
+      for (int bit = 0; bit < 8; ++bit) {
+        if (!(bits & (1u << bit))) continue;
+        const int x = x0 + kThumbnailScale * (8 * byte + bit);
+        const int y = y0 + kThumbnailScale * row;
+        dc.Rectangle(x, y, x + kThumbnailScale, y + kThumbnailScale);
       }
     }
   }
-
-  DefaultHandling(CMessage::Paint());
 }

@@ -1,8 +1,10 @@
 // The reader operations shared by all readers, and the information texts.
 #include <new>
 
+#include "app/save_file.h"
 #include "design/info_text.h"
-#include "export/save_file.h"
+#include "design/thread_charts.h"
+#include "tests/brother_fixture.h"
 #include "tests/limited_memory.h"
 #include "tests/test_support.h"
 
@@ -150,6 +152,49 @@ TEST_F(DesignModelTest, PublishSetsFlagsTextsAndRepaints) {
   publish.keepRotation = true;
   dlg.PublishDesign(publish);
   EXPECT_EQ(dlg.m_nRotation, 2);
+}
+
+TEST(DesignAloneTest, ReadsWithoutAnyDialog) {
+  // The design is a plain object: a reader fills it, and publishing reaches
+  // no window.
+  CDesign design;
+  const Bytes file = PecFile(PecSection{.colors = {5, 29}, .stitches = {0x0A, 0x05, 0xFE, 0xB0, 0x02, 0x01, 0x01, 0xFF, 0x00}});
+  design.m_fileData.SetSize(file.size());
+  std::copy(file.begin(), file.end(), design.m_fileData.data());
+  design.ReadPec(static_cast<int>(file.size()));
+  EXPECT_EQ(design.m_bLoaded, TRUE);
+  EXPECT_EQ(design.m_nStitchCount, 2);
+  EXPECT_EQ(design.m_nColorCount, 2);
+  EXPECT_EQ(design.FirstOwnRecord(), 2);
+  EXPECT_EQ(design.m_strLabel, "fixture");
+  ASSERT_EQ(design.m_threads.size(), 2u);
+  EXPECT_EQ(design.m_threads[1].chart, ThreadChart::pec);
+  EXPECT_EQ(design.m_threads[1].index, 29);
+  EXPECT_EQ(design.m_threads[1].name, "White");
+  EXPECT_EQ(design.m_threads[1].color, FromRgb(PecChart()[29].rgb));
+}
+
+TEST_F(DesignModelTest, EveryBlockKeepsItsThreadBeyondTheTables) {
+  // 200 colours and as many blocks: the threads keep all 200, the preview's
+  // table its 64 entries and its rule (blocks past it in the fallback colour).
+  PecSection section;
+  section.colors.clear();
+  section.stitches.clear();
+  for (unsigned k = 0; k < 200; ++k) {
+    section.colors.push_back(1 + k % 64);
+    for (unsigned b : {0x01u, 0x01u}) section.stitches.push_back(b);
+    if (k + 1 < 200)
+      for (unsigned b : {0xFEu, 0xB0u, 0x00u}) section.stitches.push_back(b);
+  }
+  for (unsigned b : {0xFFu, 0x00u}) section.stitches.push_back(b);
+  Read("pec", PecFile(section));
+  EXPECT_EQ(dlg.m_nColorCount, 200);
+  ASSERT_EQ(dlg.m_threads.size(), 200u);
+  for (unsigned k = 0; k < 200; ++k) EXPECT_EQ(dlg.m_threads[k].index, static_cast<int>(1 + k % 64)) << k;
+  EXPECT_EQ(dlg.BlockColor(10), dlg.m_brotherPalette[11]);
+  EXPECT_NE(dlg.BlockColor(10), kFallbackColor);
+  EXPECT_EQ(dlg.BlockColor(150), kFallbackColor);
+  EXPECT_EQ(Info(IDC_INFO_COLORS), "Farben:  200");
 }
 
 TEST(InfoTextTest, FormatsAsTheFieldsShowThem) {

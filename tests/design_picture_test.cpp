@@ -36,7 +36,7 @@ std::set<std::uint32_t> Colors(const CPixelBuffer& p) {
 
 class DesignPictureTest : public ViewerTest {
  protected:
-  bool Draw(int size) { return DrawDesignPicture(dlg, size, kBackground, picture); }
+  bool Draw(int size) { return DrawDesignPicture(dlg, dlg.Palettes(), size, kBackground, picture); }
   CPixelBuffer picture;
 };
 
@@ -110,7 +110,7 @@ TEST_F(DesignPictureTest, DesignsWithNothingSewnDrawNothing) {
   EXPECT_FALSE(Draw(128));
 
   CHeadlessViewer fresh;  // nothing loaded at all
-  EXPECT_FALSE(DrawDesignPicture(fresh.dlg, 128, kBackground, picture));
+  EXPECT_FALSE(DrawDesignPicture(fresh.dlg, fresh.dlg.Palettes(), 128, kBackground, picture));
 }
 
 TEST_F(DesignPictureTest, StraightLinesAreAsThickAsThePen) {

@@ -81,7 +81,7 @@ Bytes Generated(std::mt19937& rng, int records, int special, int extra, bool dri
 class DstBlocksTest : public ViewerTest {
  protected:
   void ExpectSameAsReference(const Bytes& file, const std::string& what) {
-    Read(&CViewerDlg::ReadDst, file);
+    Read("dst", file);
     const Decoded want = Reference(file);
     ASSERT_EQ(Records().size(), want.records.size()) << what;
     EXPECT_EQ(Records(), want.records) << what;

@@ -15,7 +15,7 @@ Bytes Dst(std::initializer_list<std::array<unsigned, 3>> records, bool end = tru
 
 class DstReaderTest : public ViewerTest {
  protected:
-  void Load(const Bytes& bytes) { Read(&CViewerDlg::ReadDst, bytes); }
+  void Load(const Bytes& bytes) { Read("dst", bytes); }
   Record Last() {
     auto r = Records();
     return r[r.size() - 2];
@@ -96,7 +96,7 @@ TEST_F(DstReaderTest, FileWithoutEndRecordEndsAtItsLastWholeRecord) {
 
 TEST_F(DstReaderTest, HeaderOnlyAndTinyFilesGiveTheEmptyDesign) {
   for (std::size_t len : {0u, 1u, 5u, 6u, 100u, 512u}) {
-    ViewerTest::Read(&CViewerDlg::ReadDst, Bytes(len, 0x23));
+    ViewerTest::Read("dst", Bytes(len, 0x23));
     EXPECT_EQ(Records(), (std::vector<Record>{{0, 0, KIND_ORIGIN}, {0, 0, KIND_STITCH},
                                               {END_MARK, END_MARK, KIND_END}}))
         << len;

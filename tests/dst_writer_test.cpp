@@ -8,7 +8,7 @@
 
 #include <csignal>
 
-#include "export/save_file.h"
+#include "export/dst_writer.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -36,7 +36,7 @@ class DstWriterTest : public ViewerTest {
   // The file read back, with each record's movement from the one before;
   // the first entry is the written record 1.
   std::vector<Record> Moves(const Bytes& file) {
-    Read(&CViewerDlg::ReadDst, file);
+    Read("dst", file);
     auto r = Records();
     std::vector<Record> out;
     for (std::size_t i = 2; i + 1 < r.size(); ++i)
@@ -57,7 +57,7 @@ TEST_F(DstWriterTest, EveryStepOfBothAxesDecodesToItself) {
   ByteBuilder file;
   file.fill(512);
   for (const Record& s : steps) {
-    const auto b = CViewerDlg::EncodeDstMove(static_cast<std::int16_t>(s.x), static_cast<std::int16_t>(s.y));
+    const auto b = EncodeDstMove(static_cast<std::int16_t>(s.x), static_cast<std::int16_t>(s.y));
     EXPECT_EQ(b[2] & 0xC3, 0x03) << s.x << "," << s.y;  // a plain stitch
     file.bytes({b[0], b[1], b[2]});
   }
@@ -66,12 +66,12 @@ TEST_F(DstWriterTest, EveryStepOfBothAxesDecodesToItself) {
   ASSERT_EQ(moves.size() + 1, steps.size());
   for (std::size_t i = 0; i < moves.size(); ++i) EXPECT_EQ(moves[i], steps[i + 1]);
 
-  EXPECT_EQ(Hex(CViewerDlg::EncodeDstMove(0, 1)), "40 00 03");
-  EXPECT_EQ(Hex(CViewerDlg::EncodeDstMove(41, 0)), "0A 0A 07");
-  EXPECT_EQ(Hex(CViewerDlg::EncodeDstMove(-121, 121)), "5A 5A 1B");
-  EXPECT_EQ(Hex(CViewerDlg::EncodeDstMove(100, -50)), "49 54 27");
-  EXPECT_EQ(Hex(CViewerDlg::EncodeDstMove(10, 20)), "A5 50 03");
-  EXPECT_EQ(Hex(CViewerDlg::EncodeDstMove(83, -3)), "02 81 07");
+  EXPECT_EQ(Hex(EncodeDstMove(0, 1)), "40 00 03");
+  EXPECT_EQ(Hex(EncodeDstMove(41, 0)), "0A 0A 07");
+  EXPECT_EQ(Hex(EncodeDstMove(-121, 121)), "5A 5A 1B");
+  EXPECT_EQ(Hex(EncodeDstMove(100, -50)), "49 54 27");
+  EXPECT_EQ(Hex(EncodeDstMove(10, 20)), "A5 50 03");
+  EXPECT_EQ(Hex(EncodeDstMove(83, -3)), "02 81 07");
 }
 
 TEST_F(DstWriterTest, LongMovesSplitIntoRecordsThatAddUp) {

@@ -6,7 +6,7 @@
 
 #include <fstream>
 
-#include "app/formats.h"
+#include "formats/formats.h"
 #include "tests/brother_fixture.h"
 #include "tests/limited_memory.h"
 #include "tests/test_support.h"

@@ -36,7 +36,7 @@ Bytes Pcs(unsigned stitchCount, std::initializer_list<PcsRecord> records) {
 
 class PcsReaderTest : public ViewerTest {
  protected:
-  void Load(const Bytes& bytes) { Read(&CViewerDlg::ReadPcs, bytes); }
+  void Load(const Bytes& bytes) { Read("pcs", bytes); }
   std::vector<Record> Decoded() { return DecodedAfter(1); }
   void ExpectEmptyDesign(const std::string& what) {
     EXPECT_EQ(Records(), (std::vector<Record>{{0, 0, KIND_ORIGIN}, {END_MARK, END_MARK, KIND_END}}))

@@ -1,5 +1,6 @@
 // The PCS writer: units, hoop and centring, colour tables by source format,
 // the records, and the colour and stitch-count rules.
+#include "export/pcs_writer.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -45,7 +46,7 @@ TEST_F(PcsWriterTest, UnitsRoundToSixthsOfAMillimetre) {
       {450, 0x10E00},  {800, 0x1E000},    {1150, 0x2B200},   {-1, -0x100}, {-2, -0x200},
       {-100, -0x3C00}, {-5, -0x300},  // -3.0 exactly
   };
-  for (const auto& [d, v] : cases) EXPECT_EQ(CViewerDlg::PcsUnits(d), v) << d;
+  for (const auto& [d, v] : cases) EXPECT_EQ(PcsUnits(d), v) << d;
 }
 
 TEST_F(PcsWriterTest, HoopChoiceAndCentring) {
@@ -59,8 +60,8 @@ TEST_F(PcsWriterTest, HoopChoiceAndCentring) {
     const Bytes file = Save();
     ASSERT_FALSE(file.empty());
     EXPECT_EQ(file[1], c.hoop) << c.w;
-    EXPECT_EQ(RecordAt(file, 1).x, CViewerDlg::PcsUnits(c.offX)) << c.w;
-    EXPECT_EQ(RecordAt(file, 1).y, CViewerDlg::PcsUnits(c.h + c.offY)) << c.w;
+    EXPECT_EQ(RecordAt(file, 1).x, PcsUnits(c.offX)) << c.w;
+    EXPECT_EQ(RecordAt(file, 1).y, PcsUnits(c.h + c.offY)) << c.w;
   }
   // 600 x 500 in the 80 mm square: left edge 60, top 390, bottom 90 (1/6 mm).
   Design({{0, 0, KIND_STITCH}, {600, 500, KIND_STITCH}});
@@ -100,7 +101,7 @@ TEST_F(PcsWriterTest, MovesReadBackAsMovesAndStitchesAsStitches) {
           {335, 125, KIND_STITCH}});
   const Bytes file = Save();
   EXPECT_EQ(file[68] | file[69] << 8, 5);  // record 1, two moves, two stitches
-  Read(&CViewerDlg::ReadPcs, file);
+  Read("pcs", file);
   EXPECT_EQ(Records(), (std::vector<Record>{{0, 0, KIND_ORIGIN},
                                             {0, 0, KIND_COLOR},  // the one put in front
                                             {0, 0, KIND_STITCH},
@@ -116,17 +117,20 @@ TEST_F(PcsWriterTest, MovesReadBackAsMovesAndStitchesAsStitches) {
 TEST_F(PcsWriterTest, ColourTablesBySourceFormat) {
   // Brother: entry k takes the thread colour of block k; unassigned or
   // out-of-table indices are black.
-  dlg.m_brotherPalette[5] = RGB(1, 2, 3);
-  dlg.m_brotherPalette[9] = RGB(4, 5, 6);
-  dlg.m_brotherPalette[62] = RGB(7, 7, 7);
+  const COLORREF five = dlg.m_brotherPalette[5], nine = dlg.m_brotherPalette[9];
+  ASSERT_NE(five, nine);
   Design({{1, 1, 1}, {1, 1, KIND_COLOR}, {2, 2, 1}, {2, 2, KIND_COLOR}, {3, 3, 1}, {3, 3, KIND_COLOR}},
          1);
   const std::uint8_t brother[] = {5, 62, 9, 200};
   std::copy(std::begin(brother), std::end(brother), dlg.m_blockColor);
   Bytes file = Save();
-  EXPECT_EQ(Entry(file, 0), (Bytes{1, 2, 3, 0}));
+  const auto rgb = [](COLORREF c) {
+    return Bytes{static_cast<std::uint8_t>(GetRValue(c)), static_cast<std::uint8_t>(GetGValue(c)),
+                 static_cast<std::uint8_t>(GetBValue(c)), 0};
+  };
+  EXPECT_EQ(Entry(file, 0), rgb(five));
   EXPECT_EQ(Entry(file, 1), (Bytes{0, 0, 0, 0}));
-  EXPECT_EQ(Entry(file, 2), (Bytes{4, 5, 6, 0}));
+  EXPECT_EQ(Entry(file, 2), rgb(nine));
   EXPECT_EQ(Entry(file, 3), (Bytes{0, 0, 0, 0}));
   EXPECT_EQ(Entry(file, 4), (Bytes{0, 255, 255, 0}));  // defaults beyond the blocks
   EXPECT_EQ(Entry(file, 15), (Bytes{255, 255, 255, 0}));

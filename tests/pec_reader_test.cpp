@@ -6,7 +6,7 @@
 
 class PecReaderTest : public ViewerTest {
  protected:
-  void Load(const Bytes& bytes) { Read(&CViewerDlg::ReadPec, bytes); }
+  void Load(const Bytes& bytes) { Read("pec", bytes); }
   void LoadStitches(std::vector<unsigned> stitches) {
     PecSection s;
     s.stitches = std::move(stitches);

@@ -42,8 +42,8 @@ class NoticeOrderPlatform : public CHeadlessPlatform {
 
 class PesReaderTest : public ViewerTest {
  protected:
-  void Load(const Bytes& bytes) { Read(&CViewerDlg::ReadPes, bytes); }
-  void LoadPec(const Bytes& bytes) { Read(&CViewerDlg::ReadPec, bytes); }
+  void Load(const Bytes& bytes) { Read("pes", bytes); }
+  void LoadPec(const Bytes& bytes) { Read("pec", bytes); }
 };
 
 TEST_F(PesReaderTest, SinglePartDecodesLikeThePecReader) {

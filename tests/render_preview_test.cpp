@@ -195,7 +195,7 @@ TEST_F(RenderTest, DstBlocksAreDrawnInBrotherEntries2To4) {
            0x00, 0x00, 0x2B,    // -81 in X and in Y
            0x00, 0x00, 0xF3});  // end
   platform.SetFrameSize(IDC_PREVIEW, 200, 200);  // s = 200 / 162
-  Read(&CViewerDlg::ReadDst, b);
+  Read("dst", b);
   EXPECT_EQ(At(50, 0), 0x0000E0u);
   EXPECT_EQ(At(100, 100), 0x008844u);  // X = 81 lands on 100
   EXPECT_EQ(At(50, 150), 0xB8B8FFu);   // the diagonal from (100, 200) to (0, 100)

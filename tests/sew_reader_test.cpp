@@ -23,7 +23,7 @@ Bytes Sew(std::initializer_list<unsigned> data, std::initializer_list<unsigned> 
 
 class SewReaderTest : public ViewerTest {
  protected:
-  void Load(const Bytes& bytes) { Read(&CViewerDlg::ReadSew, bytes); }
+  void Load(const Bytes& bytes) { Read("sew", bytes); }
   std::vector<Record> Decoded() { return DecodedAfter(2); }
   // A fresh buffer of exactly the file's length, so that a read past it is a
   // sanitizer finding.

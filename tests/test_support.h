@@ -77,7 +77,7 @@ class ViewerTest : public ::testing::Test, protected CHeadlessViewer {
  protected:
   // Loads bytes through the load sequence as a file whose extension selects
   // the given reader.
-  void Read(void (CViewerDlg::*reader)(int), const Bytes& bytes);
+  void Read(const char* format, const Bytes& bytes);
   // A loaded design built with the reader operations from absolute positions:
   // KIND_COLOR records become colour changes, KIND_MOVE moves, the rest stitches.
   void LoadDesign(std::initializer_list<Record> records, int format);

@@ -12,7 +12,7 @@
 #include <set>
 #include <sstream>
 
-#include "app/formats.h"
+#include "formats/formats.h"
 #include "render/device_context.h"
 #include "tests/brother_fixture.h"
 #include "tests/test_support.h"
@@ -21,8 +21,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kMimeTypes[] = {"application/x-pes", "application/x-pec", "application/x-dst",
-                                  "application/x-pcs", "application/x-sew"};
+// The MIME type of every format the table lists.
+std::set<std::string> TableMimeTypes() {
+  std::set<std::string> types;
+  for (const FormatEntry& f : Formats()) types.insert(f.mimeType);
+  return types;
+}
 
 // ---- the host's side ----
 
@@ -286,25 +290,31 @@ std::unique_ptr<TempDir> ThumbnailerTest::s_prefix;
 bool ThumbnailerTest::s_installed = false;
 std::map<std::string, std::string> ThumbnailerTest::s_entry;
 
-TEST_F(ThumbnailerTest, InstalledEntryNamesTheProgramAndTheFiveTypes) {
+TEST_F(ThumbnailerTest, InstalledEntriesNameTheProgramAndEveryTypeOfTheTable) {
   EXPECT_EQ(s_entry["TryExec"], "nadelwerk-thumbnailer");
   const fs::path program = s_prefix->path() / "bin" / s_entry["TryExec"];
   EXPECT_EQ(access(program.c_str(), X_OK), 0) << program;
   EXPECT_EQ(s_entry["Exec"], "nadelwerk-thumbnailer -s %s %u %o");
   const auto types = Split(s_entry["MimeType"], ';');
-  EXPECT_EQ(std::set<std::string>(types.begin(), types.end()),
-            std::set<std::string>(std::begin(kMimeTypes), std::end(kMimeTypes)));
+  EXPECT_EQ(std::set<std::string>(types.begin(), types.end()), TableMimeTypes());
 
-  // The shared-mime-info package and the window's entry name the same types.
-  const fs::path desktop = fs::path(NADELWERK_SOURCE_DIR) / "desktop";
-  const Bytes xmlBytes = ReadFileBytes(desktop / "nadelwerk-mime.xml");
+  // The shared-mime-info package and the window's entry, as built for
+  // installing, name the same types, each once.
+  const fs::path built = fs::path(NADELWERK_BUILD_DIR) / "desktop";
+  const Bytes xmlBytes = ReadFileBytes(built / "nadelwerk.xml");
   const std::string xml(xmlBytes.begin(), xmlBytes.end());
-  for (const char* type : kMimeTypes)
-    EXPECT_NE(xml.find(std::string("type=\"") + type + "\""), std::string::npos) << type;
-  EXPECT_EQ(xml.find("x-nadelwerk"), std::string::npos);
-  const Bytes entryBytes = ReadFileBytes(desktop / "nadelwerk.desktop");
+  std::set<std::string> declared;
+  for (auto at = xml.find("<mime-type type=\""); at != std::string::npos; at = xml.find("<mime-type type=\"", at + 1)) {
+    const auto from = at + std::string("<mime-type type=\"").size();
+    EXPECT_TRUE(declared.insert(xml.substr(from, xml.find('"', from) - from)).second);
+  }
+  EXPECT_EQ(declared, TableMimeTypes());
+  const Bytes entryBytes = ReadFileBytes(built / "nadelwerk.desktop");
   const std::string entry(entryBytes.begin(), entryBytes.end());
-  for (const char* type : kMimeTypes) EXPECT_NE(entry.find(type), std::string::npos) << type;
+  const auto line = entry.find("\nMimeType=");
+  ASSERT_NE(line, std::string::npos);
+  const auto listed = Split(entry.substr(line + 10, entry.find('\n', line + 1) - line - 10), ';');
+  EXPECT_EQ(std::set<std::string>(listed.begin(), listed.end()), TableMimeTypes());
 }
 
 TEST_F(ThumbnailerTest, EveryFormatAtBothSizesInItsBlockColours) {

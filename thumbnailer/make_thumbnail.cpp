@@ -111,7 +111,7 @@ bool MakeThumbnail(const std::string& path, const std::string& output, int size,
   }
 
   CPixelBuffer picture;
-  if (!DrawDesignPicture(viewer.dlg, size, kTransparentPixel, picture)) {
+  if (!DrawDesignPicture(viewer.dlg, viewer.dlg.Palettes(), size, kTransparentPixel, picture)) {
     reason = "the design has no stitches";
     return false;
   }

@@ -31,10 +31,10 @@ LoadOutcome CHeadlessViewer::Load(const std::uint8_t* data, std::size_t size, co
 }
 
 SaveOutcome CHeadlessViewer::Save(const FormatEntry& format, const std::string& path) {
-  if (!format.writer) return SaveOutcome::refused;
+  if (!format.encode) return SaveOutcome::refused;
   platform.saveAnswers.clear();
   platform.saveAnswers.push_back({true, path});
-  (dlg.*format.writer)();
+  dlg.SaveFormat(format, dlg.FormatSaveRequest(format));
   platform.saveAnswers.clear();
   return dlg.LastSaveOutcome();
 }

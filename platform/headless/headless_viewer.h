@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/formats.h"
+#include "formats/formats.h"
 #include "app/viewer_dlg.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/headless/memory_files.h"

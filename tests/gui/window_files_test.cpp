@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <filesystem>
 
-#include "app/file_loading.h"
 #include "platform/qt/file_filter.h"
 #include "tests/gui/window_fixture.h"
 
@@ -119,7 +118,7 @@ TEST(FileFilter, PatternsMatchRegardlessOfCase) {
   TempDir dir;
   for (const char* name : {"ROSE.PES", "rose.pes", "Rose.PeS", "herz.dst", "notiz.txt", "x.pesx"})
     dir.Write(name, Bytes(1, 0));
-  const QStringList filters = QtNameFilters(kOpenFileFilter);
+  const QStringList filters = QtNameFilters(OpenFileFilter());
   ASSERT_EQ(filters.size(), 5);
   auto listed = [&](const QString& filter) {
     const qsizetype open = filter.lastIndexOf('(');

@@ -13,7 +13,6 @@
 
 #include "app/dialog_templates.h"
 #include "framework/version.h"
-#include "app/file_loading.h"
 #include "platform/qt/frame_widget.h"
 #include "tests/gui/window_fixture.h"
 
