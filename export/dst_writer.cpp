@@ -2,15 +2,18 @@
 //
 // Output:
 //   0..123   thirteen header lines, each ending in '\r':
-//            LA: (16 blanks), ST:%7d, CO:%3d, +X:%5d, -X:%5d, +Y:%5d, -Y:%5d,
+//            LA: and the design's name in 16 single-byte characters,
+//            ST:%7d, CO:%3d, +X:%5d, -X:%5d, +Y:%5d, -Y:%5d,
 //            AX:+    0, AY:+    0, MX:+    0, MY:+    0, PD:******
 //   124      0x1A
 //   125..511 blanks
 //   512..    3-byte records: stitches (b2 0x03), jumps (b2 0x83), colour
 //            changes 00 00 C3, then the end record 00 00 F3
 // A record carries at most 121 per axis (balanced ternary over 1, 3, 9, 27,
-// 81), so longer moves are split into pieces that add up to the move.
+// 81), so longer moves are split into pieces along the move's straight line
+// that add up to it.
 #include <algorithm>
+#include <cassert>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -18,12 +21,15 @@
 #include <new>
 
 #include "export/dst_writer.h"
+#include "export/record_walk.h"
 
 namespace {
 
 constexpr int kHeaderSize = 512;
 constexpr int kRecordSize = 3;
 constexpr int kMaxStep = 121;
+constexpr int kLabelLength = 16;
+constexpr std::int64_t kMaxStitchCount = 9'999'999;
 constexpr std::uint8_t kStitchCode = 0x03;
 constexpr std::uint8_t kJumpCode = 0x83;
 constexpr std::uint8_t kColorRecord[3] = {0x00, 0x00, 0xC3};
@@ -80,49 +86,36 @@ inline void PutMove(std::uint8_t* out, int dx, int dy, std::uint8_t code) {
   out[2] = static_cast<std::uint8_t>((bits >> 16) | code);
 }
 
-// The pieces of one axis of a split move: `first` for the first `count`
-// pieces, `rest` for the others.
-struct AxisSplit {
-  int first;
-  int count;
-  int rest;
-};
-
-// Splits v into n pieces: n - 1 equal pieces v / n and the remainder last,
-// unless that remainder would exceed one record; then the |r| excess units of
-// r = v - n * (v / n) go one each onto the last |r| pieces.
-AxisSplit SplitAxis(int v, int n) {
-  const int q = v / n;
-  const int last = v - (n - 1) * q;
-  if (std::abs(last) <= kMaxStep) return {q, n - 1, last};
-  const int r = v - n * q;
-  return {q, n - std::abs(r), q + (r > 0 ? 1 : -1)};
+// j * v / n rounded to the nearest, halves away from zero.
+inline int RoundedShare(int v, int j, int n) {
+  const long long p = static_cast<long long>(v) * j;
+  return static_cast<int>(p >= 0 ? (2 * p + n) / (2 * n) : -((-2 * p + n) / (2 * n)));
 }
 
-// Grows the block so that `need` more bytes fit after pos.
-inline void Reserve(std::vector<std::uint8_t>& block, std::size_t pos, std::size_t need) {
-  if (pos + need <= block.size()) return;
-  block.resize(std::max(block.size() * 2, pos + need));
-}
-
-// Appends the records of one move (dx, dy); returns the number of pieces.
-inline int AppendMove(std::vector<std::uint8_t>& block, std::size_t& pos, int dx, int dy,
-                      std::uint8_t code) {
+// The number of records a move (dx, dy) takes.
+inline int Pieces(int dx, int dy) {
   const int m = std::max(std::abs(dx), std::abs(dy));
-  if (m <= kMaxStep) {
-    Reserve(block, pos, kRecordSize);
-    PutMove(block.data() + pos, dx, dy, code);
+  return m <= kMaxStep ? 1 : (m + kMaxStep - 1) / kMaxStep;
+}
+
+// Writes the records of one move (dx, dy) at pos, which has room for them;
+// returns the number of pieces.
+inline int AppendMove(std::uint8_t* block, std::size_t& pos, int dx, int dy, std::uint8_t code) {
+  const int n = Pieces(dx, dy);
+  if (n == 1) {
+    PutMove(block + pos, dx, dy, code);
     pos += kRecordSize;
     return 1;
   }
-  const int n = (m + kMaxStep - 1) / kMaxStep;
-  const AxisSplit sx = SplitAxis(dx, n);
-  const AxisSplit sy = SplitAxis(dy, n);
-  Reserve(block, pos, static_cast<std::size_t>(n) * kRecordSize);
-  for (int j = 0; j < n; ++j) {
-    PutMove(block.data() + pos, j < sx.count ? sx.first : sx.rest, j < sy.count ? sy.first : sy.rest,
-            code);
+  // Piece j ends at j / n of the move, rounded: every piece lies on the
+  // move's straight line and within one record, and they add up to it.
+  int x = 0, y = 0;
+  for (int j = 1; j <= n; ++j) {
+    const int nx = RoundedShare(dx, j, n), ny = RoundedShare(dy, j, n);
+    PutMove(block + pos, nx - x, ny - y, code);
     pos += kRecordSize;
+    x = nx;
+    y = ny;
   }
   return n;
 }
@@ -153,52 +146,72 @@ std::array<std::uint8_t, 3> EncodeDstMove(std::int16_t dx, std::int16_t dy) {
   return bytes;
 }
 
-void BuildDstBlock(const CDesign& dlg, std::vector<std::uint8_t>& block) {
-  const std::size_t records =
-      std::min({dlg.m_arrX.size(), dlg.m_arrY.size(), dlg.m_arrKind.size()});
-  const std::int16_t* xs = dlg.m_arrX.data();
-  const std::int16_t* ys = dlg.m_arrY.data();
-  const std::uint8_t* kinds = dlg.m_arrKind.data();
+namespace {
 
-  // Most designs need one record per stitch and colour change; the block
-  // grows when long moves need more.
-  const std::size_t estimate =
-      static_cast<std::size_t>(std::max(0, dlg.m_nStitchCount)) +
-      static_cast<std::size_t>(std::max(0, dlg.m_nColorCount)) + 4;
-  block.assign(kHeaderSize + kRecordSize * std::min(estimate, records + 2), ' ');
-
-  std::size_t pos = kHeaderSize;
-  long long st = 1;
-  // The needle's position in the written file. A colour change does not move
-  // it, so the next stitch is measured from where the last movement ended.
-  std::int16_t penX = records > 0 ? xs[0] : 0;
-  std::int16_t penY = records > 0 ? ys[0] : 0;
-  for (std::size_t i = 1; i < records && kinds[i] != KIND_END; ++i) {
-    if (kinds[i] == KIND_COLOR) {
-      Reserve(block, pos, kRecordSize);
-      std::memcpy(block.data() + pos, kColorRecord, kRecordSize);
-      pos += kRecordSize;
-      continue;
+// The records of the design's own stitches, moves and colour changes: every
+// movement measured from where the last one ended (a colour change does not
+// move the needle), moves as jumps.
+template <class Emit>
+void WalkDstMoves(const CDesign& design, Emit&& emit) {
+  const CRecordWalk walk{design, /*leadInMove=*/true};
+  int penX = walk.StartX(), penY = walk.StartY();
+  walk.ForEach([&](std::int16_t x, std::int16_t y, std::uint8_t kind) {
+    if (kind == KIND_COLOR) {
+      emit(0, 0, kind);
+      return;
     }
-    // Moves become jumps; every other kind is a stitch to its position.
-    const std::uint8_t code = kinds[i] == KIND_MOVE ? kJumpCode : kStitchCode;
-    const int dx = static_cast<std::int16_t>(xs[i] - penX);
-    const int dy = static_cast<std::int16_t>(ys[i] - penY);
-    st += AppendMove(block, pos, dx, dy, code);
-    penX = xs[i];
-    penY = ys[i];
-  }
-  Reserve(block, pos, kRecordSize);
-  std::memcpy(block.data() + pos, kEndRecord, kRecordSize);
+    emit(static_cast<std::int16_t>(x - penX), static_cast<std::int16_t>(y - penY), kind);
+    penX = x;
+    penY = y;
+  });
+}
+
+// The header's ST: one more than the stitch and jump records.
+std::int64_t DstStitchCount(const CDesign& design) {
+  std::int64_t st = 1;
+  WalkDstMoves(design, [&](int dx, int dy, std::uint8_t kind) {
+    if (kind != KIND_COLOR) st += Pieces(dx, dy);
+  });
+  return st;
+}
+
+}  // namespace
+
+void BuildDstBlock(const CDesign& dlg, std::vector<std::uint8_t>& block, const std::string& label) {
+  // One pass to count the records, so that the block is asked for once at
+  // its final size.
+  std::int64_t st = 1, records = 1;  // the end record
+  WalkDstMoves(dlg, [&](int dx, int dy, std::uint8_t kind) {
+    const int n = kind == KIND_COLOR ? 1 : Pieces(dx, dy);
+    records += n;
+    if (kind != KIND_COLOR) st += n;
+  });
+  block.clear();
+  block.shrink_to_fit();
+  block.resize(kHeaderSize + kRecordSize * static_cast<std::size_t>(records), ' ');
+
+  std::uint8_t* out = block.data();
+  std::size_t pos = kHeaderSize;
+  WalkDstMoves(dlg, [&](int dx, int dy, std::uint8_t kind) {
+    if (kind == KIND_COLOR) {
+      std::memcpy(out + pos, kColorRecord, kRecordSize);
+      pos += kRecordSize;
+      return;
+    }
+    AppendMove(out, pos, dx, dy, kind == KIND_MOVE ? kJumpCode : kStitchCode);
+  });
+  std::memcpy(out + pos, kEndRecord, kRecordSize);
   pos += kRecordSize;
-  block.resize(pos);
+  assert(pos == block.size());
 
   // A design without stitch records still holds the bound sentinels: its
   // extents are 0.
   const bool empty = dlg.m_nMaxX < dlg.m_nMinX || dlg.m_nMaxY < dlg.m_nMinY;
   auto extent = [empty](std::int16_t v) { return empty ? 0LL : std::llabs(v); };
   std::uint8_t* header = block.data();
-  PutText(header, 0, "LA:                \r");
+  PutText(header, 0, "LA:");
+  PutText(header, 3, SingleByteLabel(label, kLabelLength).c_str());
+  header[19] = '\r';
   PutLine(header, 20, 11, "ST:%7lld\r", st, 9'999'999);
   PutLine(header, 31, 7, "CO:%3lld\r", dlg.m_nColorCount, 999);
   PutLine(header, 38, 9, "+X:%5lld\r", extent(dlg.m_nMaxX), 99'999);
@@ -213,8 +226,12 @@ void BuildDstBlock(const CDesign& dlg, std::vector<std::uint8_t>& block) {
   header[124] = 0x1A;
 }
 
-CEncoded EncodeDst(const CDesign& design, const CEncodeRequest&) {
+CEncoded EncodeDst(const CDesign& design, const CEncodeRequest& request) {
+  // The header's count has seven digits; a file that holds more records
+  // than it can say would be read short by machines.
+  if (DstStitchCount(design) > kMaxStitchCount)
+    return Refusal("Mehr als 9999999 Stiche, Konvertierung abgebrochen");
   CEncoded result;
-  BuildDstBlock(design, result.bytes);
+  BuildDstBlock(design, result.bytes, design.m_strLabel.empty() ? request.stem : design.m_strLabel);
   return result;
 }

@@ -35,3 +35,7 @@ inline CEncoded Refusal(std::string message) {
 // The file name without its last extension: Blume.PES gives Blume,
 // rose.v2.pes gives rose.v2; a name without '.' stays whole.
 std::string DefaultSaveName(const std::string& loadedName);
+
+// A name as a fixed field of single-byte characters: every byte outside
+// 0x20..0x7E becomes '_', the name is cut to length and padded with blanks.
+std::string SingleByteLabel(const std::string& name, std::size_t length);

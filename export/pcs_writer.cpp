@@ -5,17 +5,28 @@
 // colour changes with the colour index) and the trailer. The design is
 // centred in the smallest square hoop it fits (80 or 115 mm) and rounded to
 // whole 1/6 mm.
+//
+// Placement: every position is first rounded to whole 1/6 mm relative to
+// the first record written, which the PCS reader takes as its origin; the
+// bounds, the hoop and the centring are then taken in those units. Reading
+// the file back gives positions that round to exactly the same units again,
+// so writing it a second time gives the same bytes.
 #include <algorithm>
+#include <cassert>
 #include <cstring>
 #include <new>
 
 #include "design/pcs_format.h"
 #include "design/thread_charts.h"
 #include "export/pcs_writer.h"
+#include "export/record_walk.h"
 
 namespace {
 
 constexpr int kMaxStitchRecords = 65535;
+// The two square hoops, 80 and 115 mm, in 1/6 mm.
+constexpr std::int32_t kSmallHoop = 480;
+constexpr std::int32_t kLargeHoop = 690;
 constexpr int kWarnStitches = 14000;
 constexpr int kMaxColorsFromOtherFormats = 16;
 constexpr COLORREF PCS_DEFAULT_COLORS[pcs::kTableEntries] = {
@@ -53,13 +64,7 @@ COLORREF BrotherColor(const CDesign& dlg, int k) {
   return index < kBrotherColors ? FromRgb(BrotherPreviewRgb()[index]) : kFallbackColor;
 }
 
-inline void Reserve(std::vector<std::uint8_t>& block, std::size_t pos, std::size_t need) {
-  if (pos + need <= block.size()) return;
-  block.resize(std::max(block.size() * 2, pos + need));
-}
-
 void AppendColorRecord(std::vector<std::uint8_t>& block, std::size_t& pos, std::uint8_t index) {
-  Reserve(block, pos, pcs::kRecordSize);
   std::uint8_t* r = block.data() + pos;
   std::memset(r, 0, pcs::kRecordSize);
   r[0] = index;
@@ -77,29 +82,59 @@ std::int32_t PcsUnits(std::int32_t d) {
   return static_cast<std::int32_t>(v);
 }
 
+namespace {
+
+// A distance in 0.1 mm as whole 1/6 mm, rounded as PcsUnits rounds.
+std::int32_t Sixths(std::int32_t d) { return PcsUnits(d) / 256; }
+
+}  // namespace
+
 std::int64_t BuildPcsBlock(const CDesign& dlg, std::vector<std::uint8_t>& block) {
-  const std::size_t records =
-      std::min({dlg.m_arrX.size(), dlg.m_arrY.size(), dlg.m_arrKind.size()});
-  const std::int16_t* xs = dlg.m_arrX.data();
-  const std::int16_t* ys = dlg.m_arrY.data();
-  const std::uint8_t* kinds = dlg.m_arrKind.data();
   const bool fromPcs = dlg.m_nFormat == FORMAT_PCS;
   const bool fromBrother = dlg.m_nFormat == FORMAT_BROTHER;
+  const CRecordWalk walk{dlg, /*leadInMove=*/true};
 
+  // Positions in whole 1/6 mm relative to the first written stitch or move
+  // (PCS Y up), and their bounds.
+  bool haveRef = false;
+  std::int32_t refX = 0, refY = 0, minX = 0, maxX = 0, minY = 0, maxY = 0;
+  walk.ForEach([&](std::int16_t x, std::int16_t y, std::uint8_t kind) {
+    if (kind == KIND_COLOR) return;
+    if (!haveRef) {
+      haveRef = true;
+      refX = x;
+      refY = y;
+    }
+    const std::int32_t ex = Sixths(x - refX), ey = Sixths(refY - y);
+    minX = std::min(minX, ex);
+    maxX = std::max(maxX, ex);
+    minY = std::min(minY, ey);
+    maxY = std::max(maxY, ey);
+  });
   // Centred in the 80 mm square when it fits, else in the 115 mm one.
+  const std::int32_t width = maxX - minX, height = maxY - minY;
   std::int32_t offX = 0, offY = 0;
-  for (const std::int32_t side : {800, 1150}) {
-    if (dlg.m_nWidth <= side && dlg.m_nHeight <= side) {
-      offX = (side - dlg.m_nWidth) / 2;
-      offY = (side - dlg.m_nHeight) / 2;
+  for (const std::int32_t side : {kSmallHoop, kLargeHoop}) {
+    if (width <= side && height <= side) {
+      offX = (side - width) / 2;
+      offY = (side - height) / 2;
       break;
     }
   }
 
-  const std::size_t estimate =
-      static_cast<std::size_t>(std::max(0, dlg.m_nStitchCount)) +
-      static_cast<std::size_t>(std::max(0, dlg.m_nColorCount)) + 4;
-  block.assign(pcs::kRecordsOffset + pcs::kRecordSize * std::min(estimate, records + 2) + sizeof pcs::kTrailer, 0);
+  // One record per written record, and the colour record in front for a
+  // design from another format: the block is asked for once at its size.
+  // Colour changes after the last stitch or move are left out: a reader
+  // stops once it has the counted stitches and never sees them.
+  std::size_t records = fromPcs ? 0 : 1, lastMovement = records;
+  walk.ForEach([&](std::int16_t, std::int16_t, std::uint8_t kind) {
+    ++records;
+    if (kind != KIND_COLOR) lastMovement = records;
+  });
+  records = lastMovement;
+  block.clear();
+  block.shrink_to_fit();
+  block.resize(pcs::kRecordsOffset + pcs::kRecordSize * records + sizeof pcs::kTrailer, 0);
 
   if (fromPcs) {
     for (int e = 0; e < pcs::kTableEntries; ++e) PutColor(block, e, dlg.m_fileColors[e]);
@@ -116,12 +151,13 @@ std::int64_t BuildPcsBlock(const CDesign& dlg, std::vector<std::uint8_t>& block)
   }
 
   // X from the left edge, Y turned over so the top of the design gets the
-  // largest PCS Y (m_nMinY + m_nHeight is the bottom edge, m_nMaxY).
-  const std::int32_t baseX = offX - dlg.m_nMinX;
-  const std::int32_t baseY = dlg.m_nMinY + dlg.m_nHeight + offY;
+  // largest PCS Y.
   std::int64_t stitches = 0;
-  for (std::size_t i = 1; i < records && kinds[i] != KIND_END; ++i) {
-    if (kinds[i] == KIND_COLOR) {
+  std::size_t written = fromPcs ? 0 : 1;
+  walk.ForEach([&](std::int16_t x, std::int16_t y, std::uint8_t kind) {
+    if (written == records) return;
+    ++written;
+    if (kind == KIND_COLOR) {
       std::uint8_t index = 0;
       if (fromPcs) {
         index = BlockIndex(dlg, k);
@@ -131,26 +167,24 @@ std::int64_t BuildPcsBlock(const CDesign& dlg, std::vector<std::uint8_t>& block)
       }
       AppendColorRecord(block, pos, index);
       ++k;
-      continue;
+      return;
     }
     // A move keeps its own type so that the jump is not sewn; the count field
     // counts it like a stitch, as readers of the format do.
-    Reserve(block, pos, pcs::kRecordSize);
     std::uint8_t* r = block.data() + pos;
-    PutU32(r, static_cast<std::uint32_t>(PcsUnits(baseX + xs[i])));
-    PutU32(r + 4, static_cast<std::uint32_t>(PcsUnits(baseY - ys[i])));
-    r[8] = kinds[i] == KIND_MOVE ? pcs::kMoveType : pcs::kStitchType;
+    PutU32(r, static_cast<std::uint32_t>((Sixths(x - refX) - minX + offX) * 256));
+    PutU32(r + 4, static_cast<std::uint32_t>((Sixths(refY - y) - minY + offY) * 256));
+    r[8] = kind == KIND_MOVE ? pcs::kMoveType : pcs::kStitchType;
     pos += pcs::kRecordSize;
     ++stitches;
-  }
+  });
 
-  Reserve(block, pos, sizeof pcs::kTrailer);
   std::memcpy(block.data() + pos, pcs::kTrailer, sizeof pcs::kTrailer);
   pos += sizeof pcs::kTrailer;
-  block.resize(pos);
+  assert(pos == block.size());
 
   block[0] = 0x32;
-  block[1] = dlg.m_nWidth > 800 || dlg.m_nHeight > 800 ? 3 : 2;
+  block[1] = width > kSmallHoop || height > kSmallHoop ? 3 : 2;
   PutU16(block.data() + 2, pcs::kTableEntries);
   PutU16(block.data() + pcs::kStitchCountOffset, static_cast<std::uint32_t>(stitches));
   return stitches;

@@ -131,9 +131,14 @@ TEST_F(DesignInvariantsTest, WrittenFileChecksFindDamagedFiles) {
   EXPECT_EQ(FindDstOutputFault(v.dlg, dst), "");
   EXPECT_EQ(FindPcsOutputFault(v.dlg, pcs), "");
 
+  // Records: the jump to the first stitch, the stitch there, two more
+  // stitches, the colour change, the jump, the end.
   auto damagedDst = dst;
-  damagedDst[512] ^= 0x01;  // the first stitch moves one unit
-  EXPECT_EQ(FindDstOutputFault(v.dlg, damagedDst).rfind("DST file puts the needle", 0), 0u);
+  damagedDst[512 + 6] ^= 0x01;  // the second stitch, and all after it, one unit further
+  EXPECT_EQ(FindDstOutputFault(v.dlg, damagedDst).rfind("source step 1 (stitch at (9, 0))", 0), 0u);
+  damagedDst = dst;
+  damagedDst[512 + 3 * 5 + 2] = 0x03;  // the jump, sewn
+  EXPECT_NE(FindDstOutputFault(v.dlg, damagedDst).find("written stitch"), std::string::npos);
   damagedDst = dst;
   damagedDst.resize(dst.size() - 3);  // no end record
   EXPECT_NE(FindDstOutputFault(v.dlg, damagedDst), "");
@@ -145,11 +150,12 @@ TEST_F(DesignInvariantsTest, WrittenFileChecksFindDamagedFiles) {
   damagedPcs[68] += 1;  // one stitch more than written
   EXPECT_EQ(FindPcsOutputFault(v.dlg, damagedPcs).rfind("PCS count field", 0), 0u);
   damagedPcs = pcs;
-  damagedPcs[70 + 9 * 2 + 2] ^= 0x01;  // design record 2 moves by 256 / 6 mm
-  EXPECT_EQ(FindPcsOutputFault(v.dlg, damagedPcs).rfind("design record 2", 0), 0u);
+  // Records: the colour record in front, then as the DST file.
+  damagedPcs[70 + 9 * 3 + 2] ^= 0x01;  // the second stitch moves by 256 / 6 mm
+  EXPECT_EQ(FindPcsOutputFault(v.dlg, damagedPcs).rfind("source step 1 (stitch at (9, 0))", 0), 0u);
   damagedPcs = pcs;
   damagedPcs[70 + 9 * 6 + 8] = 0x00;  // the jump, sewn
-  EXPECT_EQ(FindPcsOutputFault(v.dlg, damagedPcs).rfind("design record 6 of kind 2 reads back as kind 1", 0), 0u);
+  EXPECT_NE(FindPcsOutputFault(v.dlg, damagedPcs).find("(move at"), std::string::npos);
   damagedPcs = pcs;
   damagedPcs.erase(damagedPcs.begin() + 70, damagedPcs.begin() + 79);  // the leading colour record
   EXPECT_NE(FindPcsOutputFault(v.dlg, damagedPcs), "");

@@ -8,6 +8,7 @@
 
 #include "design/pcs_format.h"
 #include "fuzz/design_invariants.h"
+#include "fuzz/sewing_compare.h"
 #include "platform/headless/headless_viewer.h"
 
 namespace {
@@ -15,38 +16,12 @@ namespace {
 constexpr std::size_t kDstHeader = 512;
 constexpr std::size_t kPcsHeader = pcs::kRecordsOffset;
 constexpr std::size_t kPcsRecord = pcs::kRecordSize;
+// PCS keeps whole 1/6 mm: a position read back may lie two tenths away.
+constexpr int kPcsTolerance = 2;
 
 [[noreturn]] void Fail(const std::string& what) {
   std::fprintf(stderr, "%s\n", what.c_str());
   std::abort();
-}
-
-std::size_t EndIndex(const CViewerDlg& dlg) {
-  std::size_t end = 0;
-  while (end < dlg.m_arrKind.size() && dlg.m_arrKind[end] != KIND_END) ++end;
-  return end;
-}
-
-struct Point {
-  std::int16_t x, y;
-  bool operator==(const Point&) const = default;
-};
-
-// Where the needle stands at each colour change and at the end, relative to
-// record 0: what a DST file keeps of a design whatever pieces its moves take.
-std::vector<Point> NeedleTrace(const CViewerDlg& dlg) {
-  const std::size_t end = EndIndex(dlg);
-  const std::int16_t x0 = dlg.m_arrX[0], y0 = dlg.m_arrY[0];
-  Point pen{0, 0};
-  std::vector<Point> trace;
-  for (std::size_t i = 1; i < end; ++i) {
-    if (dlg.m_arrKind[i] == KIND_COLOR)
-      trace.push_back(pen);
-    else
-      pen = {static_cast<std::int16_t>(dlg.m_arrX[i] - x0), static_cast<std::int16_t>(dlg.m_arrY[i] - y0)};
-  }
-  trace.push_back(pen);
-  return trace;
 }
 
 // The number printed after a header label such as "ST:", or -1.
@@ -94,14 +69,7 @@ std::string FindDstOutputFault(const CViewerDlg& dlg, const std::vector<std::uin
         << dlg.m_nColorCount;
     return out.str();
   }
-  const std::vector<Point> want = NeedleTrace(dlg), got = NeedleTrace(back.dlg);
-  for (std::size_t i = 0; i < want.size() && i < got.size(); ++i) {
-    if (want[i] == got[i]) continue;
-    out << "DST file puts the needle at (" << got[i].x << ", " << got[i].y << ") instead of ("
-        << want[i].x << ", " << want[i].y << ") at checkpoint " << i << " of " << want.size();
-    return out.str();
-  }
-  return {};
+  return SewingDifference(SewingSteps(dlg), SewingSteps(back.dlg), 0);
 }
 
 std::string FindPcsOutputFault(const CViewerDlg& dlg, const std::vector<std::uint8_t>& block) {
@@ -116,64 +84,38 @@ std::string FindPcsOutputFault(const CViewerDlg& dlg, const std::vector<std::uin
   if (block[0] != 0x32 || (block[1] != 2 && block[1] != 3) || U16(block, 2) != 16)
     return "PCS header does not start 32, hoop 2 or 3, 16 colours";
 
-  // The file's records, one for each design record from index 1, after the
-  // colour record that a design from another format gets in front.
+  // A design from another format gets a colour record in front.
   const bool fromPcs = dlg.m_nFormat == FORMAT_PCS;
   const std::size_t records = (block.size() - fixed) / kPcsRecord;
-  const std::size_t end = EndIndex(dlg);
-  const std::size_t lead = fromPcs ? 0 : 1;
-  if (records != end - 1 + lead) {
-    out << "PCS file has " << records << " records for " << end - 1 << " design records";
-    return out.str();
-  }
   unsigned stitchRecords = 0;
   for (std::size_t r = 0; r < records; ++r)
     if (block[kPcsHeader + r * kPcsRecord + 8] != pcs::kColorChangeType) ++stitchRecords;
-  if (lead && block[kPcsHeader + 8] != pcs::kColorChangeType) return "PCS file from another format lacks its first colour record";
+  if (!fromPcs && (records == 0 || block[kPcsHeader + 8] != pcs::kColorChangeType))
+    return "PCS file from another format lacks its first colour record";
   const unsigned countField = U16(block, pcs::kStitchCountOffset);
   if (countField != stitchRecords) {
     out << "PCS count field " << countField << " but " << stitchRecords << " stitch records";
     return out.str();
   }
 
-  // Read back, the stitches lie where the design has them, relative to its
-  // first stitch, within the rounding to whole 1/6 mm (1.7 tenths at each
-  // end, plus the reader's truncation).
+  // Read back, every stitch, move and colour change is where the design has
+  // it, relative to its first, within the rounding to whole 1/6 mm.
   CHeadlessViewer back(kMemoryOnly);
   const CViewerDlg& b = ReadBack(back, block, "pcs").dlg;
   if (static_cast<unsigned>(b.m_nStitchCount) != stitchRecords) {
     out << "PCS file reads back with " << b.m_nStitchCount << " of its " << stitchRecords << " stitches";
     return out.str();
   }
-  bool haveFirst = false;
-  std::int16_t fx = 0, fy = 0;
-  const std::size_t backEnd = EndIndex(b);
-  std::size_t j = 1 + lead;  // the read-back record of design record 1
-  for (std::size_t i = 1; i < end && j < backEnd; ++i, ++j) {
-    // A move must stay a move (a sewn jump is thread across the design);
-    // anything else that places the needle comes back as a stitch.
-    const std::uint8_t kind = dlg.m_arrKind[i];
-    const std::uint8_t want = kind == KIND_COLOR || kind == KIND_MOVE ? kind : std::uint8_t{KIND_STITCH};
-    if (b.m_arrKind[j] != want) {
-      out << "design record " << i << " of kind " << int{kind} << " reads back as kind "
-          << int{b.m_arrKind[j]};
-      return out.str();
-    }
-    if (kind == KIND_COLOR) continue;
-    if (!haveFirst) {
-      fx = dlg.m_arrX[i];
-      fy = dlg.m_arrY[i];
-      haveFirst = true;
-    }
-    const int dx = static_cast<std::int16_t>(b.m_arrX[j] - (dlg.m_arrX[i] - fx));
-    const int dy = static_cast<std::int16_t>(b.m_arrY[j] - (dlg.m_arrY[i] - fy));
-    if (std::abs(dx) > 5 || std::abs(dy) > 5) {
-      out << "design record " << i << " at (" << dlg.m_arrX[i] << ", " << dlg.m_arrY[i]
-          << ") reads back " << dx << ", " << dy << " away";
-      return out.str();
-    }
-  }
-  return {};
+  return SewingDifference(SewingSteps(dlg), SewingSteps(b), kPcsTolerance);
+}
+
+std::string FindOutputFault(const CViewerDlg& dlg, const FormatEntry& format,
+                            const std::vector<std::uint8_t>& block) {
+  if (format.code == FORMAT_DST) return FindDstOutputFault(dlg, block);
+  if (format.code == FORMAT_PCS) return FindPcsOutputFault(dlg, block);
+  CHeadlessViewer back(kMemoryOnly);
+  ReadBack(back, block, format.name);
+  return SewingDifference(SewingSteps(dlg), SewingSteps(back.dlg), 0);
 }
 
 int FuzzSaveAndPaint(int reader, int turns, int zoom, const std::uint8_t* data, std::size_t size) {
@@ -194,24 +136,28 @@ int FuzzSaveAndPaint(int reader, int turns, int zoom, const std::uint8_t* data, 
   v.dlg.OnHScroll(SB_THUMBPOSITION, 100, nullptr);
   v.dlg.OnVScroll(SB_THUMBPOSITION, 100, nullptr);
 
-  v.Save(*FindFormat("dst"), "/fuzz/out.dst");
-  v.Save(*FindFormat("pcs"), "/fuzz/out.pcs");
+  // Every written format: a file of its layout that sews what the design
+  // sews, or a refusal that says why.
+  std::vector<std::string> outputs;
+  for (const FormatEntry& format : Formats()) {
+    if (!format.encode) continue;
+    const std::size_t said = v.platform.messages.size();
+    const std::string path = std::string("/fuzz/out.") + format.name;
+    v.Save(format, path);
+    if (v.files.Find(path)) {
+      outputs.push_back(path);
+    } else if (v.platform.messages.size() == said) {
+      Fail(std::string("the ") + format.name + " writer wrote nothing and said nothing");
+    }
+  }
 
   const std::string changed = DescribeDifference(loaded, TakeSnapshot(v.dlg, v.platform));
   if (!changed.empty()) Fail("painting or saving changed the design: " + changed);
 
-  const auto* dst = v.files.Find("/fuzz/out.dst");
-  if (!dst) Fail("the DST writer wrote nothing");
-  if (const std::string fault = FindDstOutputFault(v.dlg, *dst); !fault.empty()) Fail(fault);
-
-  // The PCS writer refuses too many colours from other formats and more
-  // stitch records than its count field holds, and says so.
-  const auto* pcs = v.files.Find("/fuzz/out.pcs");
-  if (pcs) {
-    if (const std::string fault = FindPcsOutputFault(v.dlg, *pcs); !fault.empty()) Fail(fault);
-  } else if (v.platform.messages.empty() ||
-             v.platform.messages.back().find("abgebrochen") == std::string::npos) {
-    Fail("the PCS writer wrote nothing and said nothing");
+  for (const std::string& path : outputs) {
+    const FormatEntry& format = *FindFormat(path.substr(path.rfind('.') + 1));
+    if (const std::string fault = FindOutputFault(v.dlg, format, *v.files.Find(path)); !fault.empty())
+      Fail(std::string(format.name) + ": " + fault);
   }
   return 0;
 }

@@ -66,7 +66,7 @@ TEST(CliTest, DumpPrintsTheDesignStateAsJson) {
   EXPECT_EQ(run.out,
             "{\"format\":4,\"colorCount\":2,\"stitchCount\":2,\"minX\":121,\"maxX\":121,\"minY\":-1,"
             "\"maxY\":0,\"width\":0,\"height\":1,\"blockColors\":[2,3],\"fileColors\":null,"
-            "\"thumbnail\":null,\"records\":[[0,0,0],[0,0,1],[121,0,1],[121,0,4],[121,-1,2],"
+            "\"label\":\"\",\"threads\":[],\"thumbnail\":null,\"records\":[[0,0,0],[0,0,1],[121,0,1],[121,0,4],[121,-1,2],"
             "[21930,21930,8]],\"info\":{\"format\":\"TAJIMA\",\"colors\":\"Farben:  2\","
             "\"width\":\"Breite:  0.0 mm\",\"height\":\"H\xC3\xB6he:  0.1 mm\",\"stitches\":"
             "\"Stiche: 2\"}}\n");

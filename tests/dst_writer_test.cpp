@@ -34,7 +34,7 @@ class DstWriterTest : public ViewerTest {
     return ReadFileBytes(path);
   }
   // The file read back, with each record's movement from the one before;
-  // the first entry is the written record 1.
+  // the first entry is the first record written.
   std::vector<Record> Moves(const Bytes& file) {
     Read("dst", file);
     auto r = Records();
@@ -76,21 +76,32 @@ TEST_F(DstWriterTest, EveryStepOfBothAxesDecodesToItself) {
 
 TEST_F(DstWriterTest, LongMovesSplitIntoRecordsThatAddUp) {
   using Pieces = std::vector<Record>;
+  // The design's first stitch at the origin, then the long one.
   auto split = [&](int dx, int dy) {
-    Design({{dx, dy, KIND_STITCH}});
+    Design({{0, 0, KIND_STITCH}, {dx, dy, KIND_STITCH}});
     Pieces p = Moves(Save(Target()));
-    p.erase(p.begin());  // record 1
+    p.erase(p.begin());  // the stitch at the origin
     return p;
   };
   auto same = [](int n, Record r) { return Pieces(static_cast<std::size_t>(n), r); };
   EXPECT_EQ(split(300, 0), same(3, {100, 0, KIND_STITCH}));
-  EXPECT_EQ(split(250, -10), (Pieces{{83, -3, 1}, {83, -3, 1}, {84, -4, 1}}));
+  // Each piece ends on the step's line, rounded: 83.3, 166.7, 250.
+  EXPECT_EQ(split(250, -10), (Pieces{{83, -3, 1}, {84, -4, 1}, {83, -3, 1}}));
   EXPECT_EQ(split(242, 0), same(2, {121, 0, KIND_STITCH}));
   EXPECT_EQ(split(-500, 130), same(5, {-100, 26, KIND_STITCH}));
   EXPECT_EQ(split(121, -121), same(1, {121, -121, KIND_STITCH}));
   EXPECT_EQ(split(122, 0), same(2, {61, 0, KIND_STITCH}));
-  // The last piece would be 122: the excess is spread over the last pieces.
-  EXPECT_EQ(split(362, -362), (Pieces{{120, -120, 1}, {121, -121, 1}, {121, -121, 1}}));
+  // Equal thirds would be 120.7: the rounding spreads the excess.
+  EXPECT_EQ(split(362, -362), (Pieces{{121, -121, 1}, {120, -120, 1}, {121, -121, 1}}));
+  // A long step leaves no piece off its line, however many it takes.
+  const Pieces slant = split(17525, -8138);
+  int px = 0, py = 0;
+  for (const Record& p : slant) {
+    px += p.x;
+    py += p.y;
+    EXPECT_LE(std::abs(static_cast<long long>(px) * -8138 - static_cast<long long>(py) * 17525),
+              19322LL) << px << ", " << py;  // within one unit of the line
+  }
 
   // The 16-bit extremes: every record within one step, and the sum exact.
   const Pieces far = split(32767, -32768);
@@ -111,12 +122,14 @@ TEST_F(DstWriterTest, ColourChangesAndMovesInTheRecordStream) {
           {301, 5, KIND_STITCH}});
   const Bytes file = Save(Target());
   EXPECT_EQ(file.size(), 512u + 3 * (1 + 1 + 1 + 1 + 3 + 1) + 3);
+  // The first stitch lies away from the origin: a jump there, then the
+  // stitch where the needle is.
   EXPECT_EQ(Bytes(file.begin() + 512, file.begin() + 521),
-            (Bytes{0x00, 0x00, 0x03, 0x05, 0x00, 0x03, 0x00, 0x00, 0xC3}));
+            (Bytes{0x05, 0x00, 0x83, 0x00, 0x00, 0x03, 0x00, 0x00, 0xC3}));
   // Moves are written as jumps, split like stitches, and read back as moves.
-  EXPECT_EQ(Moves(file), (std::vector<Record>{{0, 0, 1}, {10, 0, 1}, {0, 0, KIND_COLOR}, {10, 5, 1},
-                                              {93, 0, KIND_MOVE}, {93, 0, KIND_MOVE},
-                                              {94, 0, KIND_MOVE}, {1, 0, 1}}));
+  EXPECT_EQ(Moves(file), (std::vector<Record>{{10, 0, KIND_MOVE}, {0, 0, 1}, {0, 0, KIND_COLOR}, {10, 5, 1},
+                                              {93, 0, KIND_MOVE}, {94, 0, KIND_MOVE},
+                                              {93, 0, KIND_MOVE}, {1, 0, 1}}));
   EXPECT_EQ(std::string(file.begin() + 20, file.begin() + 31), "ST:      8\r");
 }
 

@@ -50,7 +50,7 @@ TEST_F(PcsWriterTest, UnitsRoundToSixthsOfAMillimetre) {
 }
 
 TEST_F(PcsWriterTest, HoopChoiceAndCentring) {
-  // A stitch at (0, 0) makes record 1 there the design's top-left corner.
+  // The first stitch at the origin is the design's top-left corner.
   struct Case {
     int w, h, hoop, offX, offY;
   };
@@ -68,7 +68,7 @@ TEST_F(PcsWriterTest, HoopChoiceAndCentring) {
   const Bytes file = Save();
   EXPECT_EQ(RecordAt(file, 1).x, 60 * 256);
   EXPECT_EQ(RecordAt(file, 1).y, 390 * 256);
-  EXPECT_EQ(RecordAt(file, 3).y, 90 * 256);
+  EXPECT_EQ(RecordAt(file, 2).y, 90 * 256);
 }
 
 TEST_F(PcsWriterTest, LayoutFrontColourRecordAndMoves) {
@@ -86,9 +86,12 @@ TEST_F(PcsWriterTest, LayoutFrontColourRecordAndMoves) {
   EXPECT_EQ(RecordAt(file, 0).index, 0);
   EXPECT_EQ(RecordAt(file, 3).type, 0x03);
   EXPECT_EQ(RecordAt(file, 3).index, 1);
-  EXPECT_EQ(RecordAt(file, 1).type, 0x00);
+  // The first stitch lies away from the origin: a move there comes first.
+  EXPECT_EQ(RecordAt(file, 1).type, 0x04);
+  EXPECT_EQ(RecordAt(file, 2).type, 0x00);
+  EXPECT_EQ(RecordAt(file, 2).x, RecordAt(file, 1).x);
   EXPECT_EQ(RecordAt(file, 4).type, 0x04);  // the move, at its position
-  EXPECT_EQ(RecordAt(file, 4).x - RecordAt(file, 1).x, 24 * 256);
+  EXPECT_EQ(RecordAt(file, 4).x - RecordAt(file, 1).x, 18 * 256);
   // 6 tenths down: Y 403 -> 242 and 397 -> 238 sixths, rounded at each end.
   EXPECT_EQ(RecordAt(file, 5).y - RecordAt(file, 4).y, -4 * 256);
   EXPECT_EQ(Bytes(file.end() - 31, file.end() - 18), Bytes(13, 0));
@@ -100,18 +103,17 @@ TEST_F(PcsWriterTest, MovesReadBackAsMovesAndStitchesAsStitches) {
   Design({{0, 0, KIND_MOVE}, {30, 0, KIND_STITCH}, {30, 0, KIND_COLOR}, {330, 120, KIND_MOVE},
           {335, 125, KIND_STITCH}});
   const Bytes file = Save();
-  EXPECT_EQ(file[68] | file[69] << 8, 5);  // record 1, two moves, two stitches
+  EXPECT_EQ(file[68] | file[69] << 8, 4);  // two moves, two stitches
   Read("pcs", file);
   EXPECT_EQ(Records(), (std::vector<Record>{{0, 0, KIND_ORIGIN},
                                             {0, 0, KIND_COLOR},  // the one put in front
-                                            {0, 0, KIND_STITCH},
                                             {0, 0, KIND_MOVE},
                                             {30, 0, KIND_STITCH},
                                             {30, 0, KIND_COLOR},
                                             {330, 120, KIND_MOVE},
                                             {335, 125, KIND_STITCH},
                                             {END_MARK, END_MARK, KIND_END}}));
-  EXPECT_EQ(dlg.m_nStitchCount, 5);
+  EXPECT_EQ(dlg.m_nStitchCount, 4);
 }
 
 TEST_F(PcsWriterTest, ColourTablesBySourceFormat) {
@@ -119,7 +121,8 @@ TEST_F(PcsWriterTest, ColourTablesBySourceFormat) {
   // out-of-table indices are black.
   const COLORREF five = dlg.m_brotherPalette[5], nine = dlg.m_brotherPalette[9];
   ASSERT_NE(five, nine);
-  Design({{1, 1, 1}, {1, 1, KIND_COLOR}, {2, 2, 1}, {2, 2, KIND_COLOR}, {3, 3, 1}, {3, 3, KIND_COLOR}},
+  Design({{1, 1, 1}, {1, 1, KIND_COLOR}, {2, 2, 1}, {2, 2, KIND_COLOR}, {3, 3, 1}, {3, 3, KIND_COLOR},
+          {4, 4, 1}},
          1);
   const std::uint8_t brother[] = {5, 62, 9, 200};
   std::copy(std::begin(brother), std::end(brother), dlg.m_blockColor);
@@ -149,13 +152,15 @@ TEST_F(PcsWriterTest, ColourTablesBySourceFormat) {
   dlg.m_bFileColors = TRUE;
   Design({{0, 0, KIND_COLOR}, {5, 5, KIND_STITCH}}, 2);
   for (int i = 0; i < 65; ++i) dlg.AddColorChange(5, 5);
+  dlg.AddStitch(6, 6);
   dlg.EndDesign();
   std::fill(std::begin(dlg.m_blockColor), std::end(dlg.m_blockColor), 7);
   dlg.m_blockColor[0] = 3;
   file = Save();
   EXPECT_EQ(Entry(file, 11), (Bytes{11, 22, 33, 0}));
-  EXPECT_EQ(RecordAt(file, 0).type, 0x00);  // record 1 comes first
-  EXPECT_EQ(RecordAt(file, 1).index, 3);
+  EXPECT_EQ(RecordAt(file, 0).type, 0x03);  // the design's own colour record comes first
+  EXPECT_EQ(RecordAt(file, 0).index, 3);
+  EXPECT_EQ(RecordAt(file, 1).type, 0x04);  // the move to the first stitch
   EXPECT_EQ(RecordAt(file, 3).index, 7);
   EXPECT_EQ(RecordAt(file, 65).index, 7);   // block 63
   EXPECT_EQ(RecordAt(file, 66).index, 0);   // block 64: past the table

@@ -14,7 +14,7 @@ void ViewerTest::Read(const char* format, const Bytes& bytes) {
   ASSERT_EQ(CHeadlessViewer::Load(bytes, std::string("test.") + format), LoadOutcome::loaded);
 }
 
-void ViewerTest::LoadDesign(std::initializer_list<Record> records, int format) {
+void ViewerTest::LoadDesign(const std::vector<Record>& records, int format) {
   dlg.BeginDesign(4);
   for (const Record& r : records) {
     const auto x = static_cast<std::int16_t>(r.x), y = static_cast<std::int16_t>(r.y);

@@ -80,7 +80,7 @@ class ViewerTest : public ::testing::Test, protected CHeadlessViewer {
   void Read(const char* format, const Bytes& bytes);
   // A loaded design built with the reader operations from absolute positions:
   // KIND_COLOR records become colour changes, KIND_MOVE moves, the rest stitches.
-  void LoadDesign(std::initializer_list<Record> records, int format);
+  void LoadDesign(const std::vector<Record>& records, int format);
   // The five information texts, 1044 to 1015 in the dialog's order.
   std::vector<std::string> InfoTexts() {
     std::vector<std::string> texts;

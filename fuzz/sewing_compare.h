@@ -1,0 +1,28 @@
+// What a machine sews of a design, compared between a source and a file
+// written from it and read back: the needle penetrations in order, the
+// travels (moves) between them and the colour changes.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "design/design.h"
+
+struct SewingStep {
+  int kind;  // KIND_STITCH (a penetration), KIND_MOVE (a travel, chains joined), KIND_COLOR
+  int x, y;  // relative to where the design's first step ends
+};
+
+// The design's own records as steps: consecutive moves joined into one
+// travel to where the last ends, colour changes before the first
+// penetration or after the last left out (they sew nothing); positions
+// relative to the end of the first step.
+std::vector<SewingStep> SewingSteps(const CDesign& design);
+
+// Empty when written sews what source sews: the same penetrations in the
+// same order at the same places (within tolerance units on each axis), the
+// same travels and colour changes between them. The written file may split a
+// step longer than any record of the smallest format (121 units) into
+// penetrations on its straight line, and may travel to the first
+// penetration first. Otherwise the first difference, in words.
+std::string SewingDifference(const std::vector<SewingStep>& source, const std::vector<SewingStep>& written,
+                             int tolerance);
