@@ -93,10 +93,7 @@ BOOL CViewerDlg::OnInitDialog() {
 }
 
 void CViewerDlg::FillPalettes() {
-  const auto brother = BrotherPreviewRgb();
-  for (int i = 0; i < kBrotherColors; ++i) m_brotherPalette[i] = FromRgb(brother[i]);
-  const auto janome = JanomePreviewRgb();
-  for (int i = 0; i < kJanomePaletteEntries; ++i) m_janomePalette[i] = FromRgb(janome[i]);
+  FillPreviewPalettes(m_brotherPalette, m_janomePalette);
 }
 
 void CViewerDlg::OnDesignPublished(const CDesignPublish& publish) {

@@ -189,8 +189,6 @@ static_assert(kBrotherColors <= kBrotherPaletteSlots);
 
 std::span<const CChartEntry> PecChart() { return kPecChart; }
 std::span<const CChartEntry> JanomeChart() { return kJanomeChart; }
-std::span<const std::uint32_t, kBrotherColors> BrotherPreviewRgb() { return std::span(kBrotherRgb); }
-std::span<const std::uint32_t, kJanomePaletteEntries> JanomePreviewRgb() { return std::span(kJanomeRgb); }
 
 int NearestChartIndex(std::span<const CChartEntry> chart, int first, int last, COLORREF color,
                       int skip) {
@@ -236,5 +234,32 @@ CThread ChartThread(ThreadChart chart, int index) {
   thread.name = e.name;
   thread.catalog = e.number;
   thread.brand = brand;
+  return thread;
+}
+
+namespace {
+
+struct PreviewPalettes {
+  COLORREF brother[kBrotherPaletteSlots] = {};
+  COLORREF janome[kJanomePaletteEntries] = {};
+  PreviewPalettes() { FillPreviewPalettes(brother, janome); }
+};
+
+}  // namespace
+
+void FillPreviewPalettes(COLORREF (&brother)[kBrotherPaletteSlots], COLORREF (&janome)[kJanomePaletteEntries]) {
+  for (int i = 0; i < kBrotherColors; ++i) brother[i] = FromRgb(kBrotherRgb[i]);
+  for (int i = 0; i < kJanomePaletteEntries; ++i) janome[i] = FromRgb(kJanomeRgb[i]);
+}
+
+COLORREF PreviewBlockColor(const CDesign& design, int block) {
+  static const PreviewPalettes palettes;
+  return design.BlockColorFrom(block, palettes.brother, palettes.janome);
+}
+
+CThread BlockThread(const CDesign& design, int block) {
+  if (block >= 0 && static_cast<std::size_t>(block) < design.m_threads.size()) return design.m_threads[block];
+  CThread thread;
+  thread.color = PreviewBlockColor(design, block);
   return thread;
 }

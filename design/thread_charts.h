@@ -23,10 +23,9 @@ std::span<const CChartEntry> PecChart();
 // Janome's thread codes 0..78 (0 is no colour).
 std::span<const CChartEntry> JanomeChart();
 
-// The preview's palettes (0xRRGGBB): the Brother one for indices 0..61, the
-// Janome one for SEW's codes 0..79.
-std::span<const std::uint32_t, kBrotherColors> BrotherPreviewRgb();
-std::span<const std::uint32_t, kJanomePaletteEntries> JanomePreviewRgb();
+// Fills the preview's two palettes: the Brother one for indices 0..61 (62
+// and 63 stay black), the Janome one for SEW's codes 0..79.
+void FillPreviewPalettes(COLORREF (&brother)[kBrotherPaletteSlots], COLORREF (&janome)[kJanomePaletteEntries]);
 
 // The entry of chart nearest to color among indices first..last, by the
 // red-weighted distance ((512 + rm) dr^2 >> 8) + 4 dg^2 + ((767 - rm) db^2
@@ -39,3 +38,11 @@ int NearestChartIndex(std::span<const CChartEntry> chart, int first, int last, C
 // The thread a file names by index of chart: its colour, name, number and
 // brand; a thread with only the fallback colour when the index has no entry.
 CThread ChartThread(ThreadChart chart, int index);
+
+// The colour block k is painted in by the preview, with the palettes as the
+// dialog fills them.
+COLORREF PreviewBlockColor(const CDesign& design, int block);
+
+// The thread of block k: the file's own where it gave one, otherwise a
+// thread of the colour the preview paints the block in (chart none).
+CThread BlockThread(const CDesign& design, int block);

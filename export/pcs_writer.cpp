@@ -57,12 +57,6 @@ std::uint8_t BlockIndex(const CDesign& dlg, int k) {
   return k >= 0 && k < kBlockColorEntries ? dlg.m_blockColor[k] : 0;
 }
 
-// The Brother thread colour of block k; unassigned indices are black.
-COLORREF BrotherColor(const CDesign& dlg, int k) {
-  if (k < 0 || k >= kBlockColorEntries) return kFallbackColor;
-  const int index = dlg.m_blockColor[k];
-  return index < kBrotherColors ? FromRgb(BrotherPreviewRgb()[index]) : kFallbackColor;
-}
 
 void AppendColorRecord(std::vector<std::uint8_t>& block, std::size_t& pos, std::uint8_t index) {
   std::uint8_t* r = block.data() + pos;
@@ -140,7 +134,7 @@ std::int64_t BuildPcsBlock(const CDesign& dlg, std::vector<std::uint8_t>& block)
     for (int e = 0; e < pcs::kTableEntries; ++e) PutColor(block, e, dlg.m_fileColors[e]);
   } else {
     for (int e = 0; e < pcs::kTableEntries; ++e) PutColor(block, e, PCS_DEFAULT_COLORS[e]);
-    if (fromBrother) PutColor(block, 0, BrotherColor(dlg, 0));
+    if (fromBrother) PutColor(block, 0, PreviewBlockColor(dlg, 0));
   }
 
   std::size_t pos = pcs::kRecordsOffset;
@@ -162,7 +156,7 @@ std::int64_t BuildPcsBlock(const CDesign& dlg, std::vector<std::uint8_t>& block)
       if (fromPcs) {
         index = BlockIndex(dlg, k);
       } else if (k < pcs::kTableEntries) {
-        if (fromBrother) PutColor(block, k, BrotherColor(dlg, k));
+        if (fromBrother) PutColor(block, k, PreviewBlockColor(dlg, k));
         index = static_cast<std::uint8_t>(k);
       }
       AppendColorRecord(block, pos, index);
