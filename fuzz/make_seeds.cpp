@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/formats.h"
 #include "fuzz/seed_builders.h"
 #include "tests/brother_fixture.h"
 #include "tests/test_support.h"
@@ -140,19 +141,22 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::filesystem::path root = argv[1];
-  // In the order of the save target's reader numbers.
   const std::vector<std::pair<std::string, Seeds>> formats = {
       {"pes", PesSeeds()}, {"pec", PecSeeds()}, {"dst", DstSeeds()}, {"pcs", PcsSeeds()}, {"sew", SewSeeds()}};
   Seeds save;
-  for (std::size_t reader = 0; reader < formats.size(); ++reader) {
-    WriteAll(root / formats[reader].first, formats[reader].first, formats[reader].second);
+  for (std::size_t f = 0; f < formats.size(); ++f) {
+    // The save target numbers its readers in the format table's order.
+    const FormatEntry* entry = FindFormat(formats[f].first);
+    const std::size_t reader = static_cast<std::size_t>(entry - Formats().data());
+    WriteAll(root / formats[f].first, formats[f].first, formats[f].second);
     unsigned variant = 0;
-    for (const auto& [name, bytes] : formats[reader].second) {
-      // The first byte: reader, quarter turns and zoom, varied over the seeds.
+    for (const auto& [name, bytes] : formats[f].second) {
+      // The first byte the reader, the second quarter turns and zoom, varied
+      // over the seeds.
       const unsigned turns = variant % 4, zoom = (variant * 3) % 5;
-      Bytes withChoice{static_cast<std::uint8_t>(reader | turns << 3 | zoom << 5)};
+      Bytes withChoice{static_cast<std::uint8_t>(reader), static_cast<std::uint8_t>(turns | zoom << 2)};
       withChoice.insert(withChoice.end(), bytes.begin(), bytes.end());
-      save.push_back({formats[reader].first + "-" + name, withChoice});
+      save.push_back({formats[f].first + "-" + name, withChoice});
       ++variant;
     }
   }
