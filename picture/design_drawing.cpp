@@ -100,9 +100,9 @@ CSewnExtent SewnExtent(const CDesign& design) {
 }
 
 bool IsVeryLight(COLORREF color) {
-  const double luminance =
-      0.2126 * GetRValue(color) + 0.7152 * GetGValue(color) + 0.0722 * GetBValue(color);
-  return luminance >= 0.8 * 255;
+  // Rec. 709 weights in ten-thousandths.
+  const unsigned luminance = 2126 * GetRValue(color) + 7152 * GetGValue(color) + 722 * GetBValue(color);
+  return luminance >= 10000u * 170;
 }
 
 COLORREF EdgeColor(COLORREF color) {

@@ -43,8 +43,9 @@ struct CStitchStyle {
   double mergeTolerance = 0;
 };
 
-// Whether a thread colour is light enough to disappear on white: a
-// luminance (Rec. 709 weights) of at least 80 % of white.
+// Whether a thread colour is light enough to fade on white: a luminance
+// (Rec. 709 weights) of at least 170 of 255. Every darker colour differs
+// from white by more than a third in some channel.
 bool IsVeryLight(COLORREF color);
 // The edge colour of a very light thread: the same hue at 55 %.
 COLORREF EdgeColor(COLORREF color);
