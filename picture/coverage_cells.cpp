@@ -4,7 +4,7 @@
 #include <cmath>
 
 CCoverageCells::CCoverageCells(double minX, double minY, double maxX, double maxY, double lineWidth,
-                               double band)
+                               double band, std::size_t lines)
     : m_band(band * lineWidth) {
   if (!(lineWidth > 0)) return;
   const double inverse = 3 / lineWidth;  // cells a third of the width
@@ -18,8 +18,9 @@ CCoverageCells::CCoverageCells(double minX, double minY, double maxX, double max
   m_columns = static_cast<int>(columns);
   m_rows = static_cast<int>(rows);
   m_cells.assign(static_cast<std::size_t>(m_columns) * static_cast<std::size_t>(m_rows), 0);
-  m_rememberedLine.assign(std::size_t{1} << kRememberedBits, 0);
-  m_rememberedStamp.assign(std::size_t{1} << kRememberedBits, 0);
+  while (m_rememberedBits < 18 && (std::size_t{4} << m_rememberedBits) < lines) ++m_rememberedBits;
+  m_rememberedLine.assign(std::size_t{1} << m_rememberedBits, 0);
+  m_rememberedStamp.assign(std::size_t{1} << m_rememberedBits, 0);
 }
 
 // Calls at(cell) for n + 1 evenly spaced points from (x0, y0) to (x1, y1):
@@ -56,7 +57,7 @@ bool CCoverageCells::Covered(int x0, int y0, int x1, int y1) {
   if (m_cells.empty()) return false;
   auto bits = [](int v) { return static_cast<std::uint64_t>(static_cast<std::uint16_t>(v)); };
   const std::uint64_t line = bits(x0) | bits(y0) << 16 | bits(x1) << 32 | bits(y1) << 48;
-  const std::size_t slot = static_cast<std::size_t>((line * 0x9E3779B97F4A7C15u) >> (64 - kRememberedBits));
+  const std::size_t slot = static_cast<std::size_t>((line * 0x9E3779B97F4A7C15u) >> (64 - m_rememberedBits));
   if (m_rememberedStamp[slot] == m_stamp && m_rememberedLine[slot] == line) return true;
   const bool covered = ForPoints(x0, y0, x1, y1, std::min(Steps(x0, y0, x1, y1), kSamples - 1),
                                  [this](std::size_t cell) { return m_cells[cell] == m_stamp; });

@@ -51,8 +51,10 @@ class CCoverageCells {
   // above 0 also stamps the cells of two lines beside the centre line, that
   // fraction of the width to either side: cells that are only mostly
   // covered then count as covered (see kPixelBand).
+  // Up to `lines` lines will be tested: the memory of covered lines is
+  // sized by it.
   CCoverageCells(double minX, double minY, double maxX, double maxY, double lineWidth,
-                 double band = 0);
+                 double band = 0, std::size_t lines = 0);
 
   // A new colour block: nothing is covered by it yet.
   void NextBlock() { ++m_stamp; }
@@ -75,7 +77,8 @@ class CCoverageCells {
   std::vector<std::uint32_t> m_cells;  // empty: nothing is ever skipped
   // Lines found covered, by a hash of their ends: the line and the stamp
   // of the block it was covered in.
-  static constexpr int kRememberedBits = 18;
+  // A slot for about every fourth line tested, 2^10 to 2^18 of them.
+  int m_rememberedBits = 10;
   std::vector<std::uint64_t> m_rememberedLine;
   std::vector<std::uint32_t> m_rememberedStamp;
 };

@@ -113,7 +113,7 @@ COLORREF EdgeColor(COLORREF color) {
 void DrawDesign(cairo_t* cr, const CDesign& design, const CSewnExtent& extent, const CStitchStyle& style) {
   if (extent.Empty()) return;
   CCoverageCells cells(extent.minX, extent.minY, extent.maxX, extent.maxY, style.lineWidth,
-                       style.coverageBand);
+                       style.coverageBand, static_cast<std::size_t>(design.NextRecordIndex()));
   cairo_new_path(cr);
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
   cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
