@@ -26,12 +26,11 @@
 // Pictures in pixels go further (kPixelBand): a drawn stitch also stamps
 // the cells under two lines beside its centre, 0.45 widths to either side.
 // Those cells are mostly inside its stroke (their far corners at most 0.42
-// widths outside it), so that the next stitch of a satin column or a fill,
-// a pixel beside the last, counts as covered when the one after it will
-// cover what it adds: at 256 pixels such rows lie about a pixel apart under
-// lines of nearly three, and only every second or third of them is drawn,
-// which is the difference between cairo's anti-aliased scan conversion
-// costing a few times the old aliased stamps and costing ten times as much.
+// widths outside it), so that the next row of a satin column or a fill, a
+// pixel beside the last under lines of nearly three at 256 pixels, counts
+// as covered when the row after it covers what it would add: about half
+// the rows of such areas are not drawn, and cairo's anti-aliased scan
+// conversion, which costs by the edges it is given, has half the work.
 // What a picture loses is a sliver under half a line wide where a row ends.
 #pragma once
 #include <cstdint>

@@ -125,11 +125,15 @@ void DrawDesign(cairo_t* cr, const CDesign& design, const CSewnExtent& extent, c
     std::int16_t x0, y0, x1, y1;
   };
   constexpr std::size_t kHeldLines = std::size_t{1} << 20;
+  constexpr long long kMaxStrokes = 20000;
+  constexpr std::size_t kGathered = 4096;
   std::vector<Line> lines;
   CStraightRun run(style.mergeTolerance);
   int block = 0;
-  auto strokeLines = [&](COLORREF color, double width) {
-    SetColor(cr, color);
+  COLORREF color = PreviewBlockColor(design, 0);  // of the held lines
+  long long strokes = 0;
+  auto strokeLines = [&](COLORREF with, double width) {
+    SetColor(cr, with);
     cairo_set_line_width(cr, width);
     int inPath = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -147,16 +151,27 @@ void DrawDesign(cairo_t* cr, const CDesign& design, const CSewnExtent& extent, c
   };
   auto draw = [&] {
     if (lines.empty()) return;
-    const COLORREF color = PreviewBlockColor(design, block);
     if (IsVeryLight(color)) strokeLines(EdgeColor(color), style.lineWidth + 2 * style.edgeWidth);
     strokeLines(color, style.lineWidth);
     lines.clear();
+    ++strokes;
   };
   WalkSewnLines(
       design,
       [&] {
+        const COLORREF next = PreviewBlockColor(design, ++block);
+        // Blocks of one colour in a row are drawn as one. Past kMaxStrokes
+        // (a flood of colour changes: no real design has a hundredth of
+        // them, and each costs cairo a stroke) blocks are gathered into
+        // runs of kGathered lines drawn in the colour of the block that
+        // ends the run.
+        if (next == color) return;
+        if (strokes >= kMaxStrokes && lines.size() < kGathered) {
+          color = next;
+          return;
+        }
         draw();
-        ++block;
+        color = next;
         cells.NextBlock();
       },
       [&](int x0, int y0, int x1, int y1) {

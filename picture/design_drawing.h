@@ -2,7 +2,8 @@
 // pictures and the worksheet all use: every sewn stitch as an anti-aliased
 // line with round ends and joins, moves not drawn, each colour block in the
 // colour the preview gives it (its thread's colour where the file names
-// one), one path per block. A very light thread (white, cream, yellow) gets
+// one), one path per block (consecutive blocks of one colour share it;
+// pictures in pixels stroke it in parts, see CStitchStyle). A very light thread (white, cream, yellow) gets
 // a thin darker edge under its line, so that it shows on white paper and on
 // a transparent background over a light one.
 //

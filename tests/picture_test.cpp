@@ -239,6 +239,35 @@ TEST_F(PictureTest, SvgIsWellFormedWithOnePathPerBlockAndAnEdgeUnderALightOne) {
   EXPECT_EQ(strokes, (std::vector<std::string>{"DC141E", "00A000", "8C8C8C", "FFFFFF", "0000C8"}));
 }
 
+TEST_F(PictureTest, AFloodOfColourChangesIsDrawnInBoundedStrokes) {
+  // 50,000 blocks of one stitch each, red and blue in turn: past 20,000
+  // strokes the blocks are gathered, so the SVG holds far fewer paths than
+  // blocks; the thumbnail still shows both colours.
+  std::vector<Record> records;
+  std::vector<COLORREF> colors;
+  for (int k = 0; k < 50000; ++k) {
+    const int x = (k % 250) * 8, y = (k / 250) * 8;
+    if (k) records.push_back({x, y, KIND_COLOR});
+    records.push_back({x, y, KIND_MOVE});
+    records.push_back({x + 5, y + 5, KIND_STITCH});
+    colors.push_back(k % 2 ? RGB(0, 0, 200) : kRed);
+  }
+  LoadColored(records, colors);
+  const std::string svg = Text(DesignVectorPicture(dlg, VectorFormat::svg));
+  std::size_t paths = 0;
+  for (std::size_t at = svg.find("<path"); at != std::string::npos; at = svg.find("<path", at + 1)) ++paths;
+  EXPECT_GE(paths, 20000u);
+  EXPECT_LE(paths, 20000u + 50000 / 4096 + 2);
+  ASSERT_TRUE(DrawDesignThumbnail(dlg, 256, picture));
+  bool red = false, blue = false;
+  for (std::uint32_t p : picture.pixels) {
+    red = red || p == 0xDC141E;
+    blue = blue || p == 0x0000C8;
+  }
+  EXPECT_TRUE(red);
+  EXPECT_TRUE(blue);
+}
+
 TEST_F(PictureTest, SheetFactsCountEachStepsStitchesAsTheWritersWalkThem) {
   // Block 1: a move, three stitches; block 2: two stitches, a move, one stitch.
   LoadColored({{100, 0, KIND_MOVE}, {200, 0, KIND_STITCH}, {200, 100, KIND_STITCH}, {100, 100, KIND_STITCH},
