@@ -9,6 +9,10 @@
 #include "export/encoder.h"
 #include "framework/platform.h"
 
+// The context menu's entry for the worksheet, and its save dialog's filter.
+inline constexpr const char* kWorksheetMenuEntry = "Arbeitsblatt speichern...";
+inline constexpr const char* kWorksheetFilter = "PDF-Dokument (*.pdf)|*.pdf";
+
 // Shown by every save when nothing has been loaded yet.
 inline constexpr const char* kNoDesignMessage = "Noch keine g\xC3\xBCltigen Daten geladen !";
 

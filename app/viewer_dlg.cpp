@@ -4,6 +4,7 @@
 
 #include "app/command_table.h"
 #include "app/dialog_templates.h"
+#include "app/save_file.h"
 #include "design/thread_charts.h"
 
 namespace {
@@ -66,6 +67,7 @@ BOOL CViewerDlg::OnInitDialog() {
 
   const std::string aboutEntry = LoadResourceString(IDS_ABOUTBOX);
   if (!aboutEntry.empty()) Platform().AppendAboutMenuEntry(IDM_ABOUTBOX, aboutEntry);
+  Platform().AppendAboutMenuEntry(IDM_WORKSHEET, kWorksheetMenuEntry);
 
   m_pVScrollBar = GetScrollBar(IDC_VSCROLL);
   m_pVScrollBar->SetScrollRange(0, 100, TRUE);
@@ -135,6 +137,7 @@ void CViewerDlg::OnSysCommand(unsigned nID, long) {
     CAboutDlg about(Platform());
     about.DoModal();
   }
+  if ((nID & 0xFFF0u) == IDM_WORKSHEET) OnSaveWorksheet();
   // Every other system command is the window manager's: nothing to do here.
 }
 

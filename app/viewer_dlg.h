@@ -15,6 +15,7 @@
 #include "framework/dialog.h"
 #include "framework/platform.h"
 #include "framework/win_types.h"
+#include "picture/worksheet.h"
 #include "render/preview.h"
 
 using HICON = int;
@@ -68,6 +69,11 @@ class CViewerDlg : public CDialog, public CDesign {
   // The save dialog of a written format as "Speichern unter..." and the
   // command line ask for it.
   SaveFileRequest FormatSaveRequest(const FormatEntry& format) const;
+  // The worksheet of the loaded design as a PDF, the save dialog asking
+  // for its name (the context menu's "Arbeitsblatt speichern...").
+  void OnSaveWorksheet();
+  // What the worksheet names: the loaded file and its format.
+  CWorksheetRequest WorksheetRequest(Paper paper) const;
 
   // ---- colours ----
   void FillPalettes();

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "framework/file_error.h"
+
 bool CliSession::LoadOrReport(const std::string& path) {
   switch (Load(path)) {
     case LoadOutcome::loaded:
@@ -13,4 +15,27 @@ bool CliSession::LoadOrReport(const std::string& path) {
     default:
       return false;  // the file-error report has been printed
   }
+}
+
+std::string LowerExtension(const std::string& path) {
+  const auto slash = path.rfind('/');
+  const auto dot = path.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+  std::string ext = path.substr(dot + 1);
+  for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return ext;
+}
+
+bool WriteOrReport(CliSession& session, const std::string& path, const std::vector<std::uint8_t>& bytes,
+                   bool synced) {
+  try {
+    if (synced)
+      session.files.WriteWholeFile(path, bytes.data(), bytes.size());
+    else
+      session.files.WriteWholeFileUnsynced(path, bytes.data(), bytes.size());
+  } catch (const CFileException& e) {
+    ReportFileError(session.platform, e);
+    return false;
+  }
+  return true;
 }

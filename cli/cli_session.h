@@ -2,7 +2,9 @@
 // files, with message boxes printed to stderr, driven the way a user drives
 // the window.
 #pragma once
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/headless/headless_viewer.h"
 
@@ -16,6 +18,15 @@ class CliSession : public CHeadlessViewer {
   // The five information texts, in field order.
   std::string InfoText(int field) { return Info(kInfoFieldIds[field]); }
 };
+
+// The extension of path after its last dot, lower-cased ("svg"); empty
+// when its last part has none.
+std::string LowerExtension(const std::string& path);
+// Writes bytes to path through the safe path (an existing file is replaced
+// only by the complete new one), synced to disk or not; a failure is
+// reported and returns false.
+bool WriteOrReport(CliSession& session, const std::string& path, const std::vector<std::uint8_t>& bytes,
+                   bool synced);
 
 constexpr int kExitFileError = 1;
 constexpr int kExitUsage = 2;

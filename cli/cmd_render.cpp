@@ -1,19 +1,24 @@
-// render: loads a file as the viewer does, sets the view through the window's
-// own handlers, paints, and writes the preview (or thumbnail) frame as PNG.
+// render: loads a file as the viewer does and writes a picture of it, by
+// OUT's extension: for .png it sets the view through the window's own
+// handlers, paints, and writes the preview (or thumbnail) frame; for .svg
+// and .pdf it writes the design as a vector picture at true size.
 #include <cstdio>
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "picture/design_pictures.h"
 #include "platform/png/png_file.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: nadelwerk-cli render FILE OUT.png [--zoom 100|125|150|200|300] [--rotate 0-3]\n"
-    "                            [--scroll H,V] [--size WxH] [--thumbnail]\n";
+    "                            [--scroll H,V] [--size WxH] [--thumbnail]\n"
+    "       nadelwerk-cli render FILE OUT.svg|OUT.pdf   the design at true size\n";
 
 struct RenderOptions {
   std::string input;
@@ -24,6 +29,7 @@ struct RenderOptions {
   bool scroll = false;
   int width = 0, height = 0;  // 0: the frame's size in the window
   bool thumbnail = false;
+  bool view = false;  // any of the PNG's view options given
 };
 
 // A whole decimal number in [lo, hi]; nothing else is accepted.
@@ -48,6 +54,7 @@ bool ParseOptions(const CliArgs& args, RenderOptions& o) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     const bool hasValue = i + 1 < args.size();
+    if (a.size() > 2 && a[0] == '-' && a[1] == '-') o.view = true;
     if (a == "--thumbnail") {
       o.thumbnail = true;
     } else if (a == "--zoom" && hasValue) {
@@ -73,6 +80,24 @@ bool ParseOptions(const CliArgs& args, RenderOptions& o) {
   return true;
 }
 
+// The design as SVG or PDF; no view options apply.
+int RenderVector(const RenderOptions& o, VectorFormat format) {
+  CliSession session(false);
+  if (!session.LoadOrReport(o.input)) return kExitFileError;
+  std::vector<std::uint8_t> bytes;
+  try {
+    bytes = DesignVectorPicture(session.dlg, format);
+  } catch (const std::runtime_error& e) {
+    std::fprintf(stderr, "nadelwerk-cli: %s: the picture could not be made (%s)\n", o.output.c_str(), e.what());
+    return kExitFileError;
+  }
+  if (bytes.empty()) {
+    std::fprintf(stderr, "nadelwerk-cli: %s: the design has no stitches\n", o.input.c_str());
+    return kExitFileError;
+  }
+  return WriteOrReport(session, o.output, bytes, /*synced=*/false) ? 0 : kExitFileError;
+}
+
 }  // namespace
 
 int RunRender(const CliArgs& args) {
@@ -80,6 +105,18 @@ int RunRender(const CliArgs& args) {
   if (!ParseOptions(args, o)) {
     std::fputs(kUsage, stderr);
     return kExitUsage;
+  }
+  const std::string ext = LowerExtension(o.output);
+  if (ext != "png" && ext != "svg" && ext != "pdf") {
+    std::fprintf(stderr, "nadelwerk-cli: %s: render writes .png, .svg or .pdf\n", o.output.c_str());
+    return kExitUsage;
+  }
+  if (ext != "png") {
+    if (o.view) {
+      std::fprintf(stderr, "nadelwerk-cli: the view options apply to .png only\n");
+      return kExitUsage;
+    }
+    return RenderVector(o, ext == "svg" ? VectorFormat::svg : VectorFormat::pdf);
   }
   // Every repaint draws the whole frames anew, so only the last one counts:
   // the load and the view handlers repaint without painting, and the frames

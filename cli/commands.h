@@ -10,6 +10,7 @@ int RunInfo(const CliArgs& args);
 int RunDump(const CliArgs& args);
 int RunConvert(const CliArgs& args);
 int RunRender(const CliArgs& args);
+int RunSheet(const CliArgs& args);
 
 // The written formats as the help shows them: "dst|pcs" with separator "|",
 // ".dst or .pcs" with prefix "." and last separator " or ".

@@ -25,7 +25,13 @@ constexpr Command kCommands[] = {
     {"convert", RunConvert, nullptr},
     {"render", RunRender,
      "render FILE OUT.png [--zoom Z] [--rotate N] [--scroll H,V] [--size WxH] [--thumbnail]\n"
-     "                      the preview frame (or the thumbnail frame) as PNG"},
+     "                      the preview frame (or the thumbnail frame) as PNG\n"
+     "  render FILE OUT.svg|OUT.pdf\n"
+     "                      the design as a vector picture at true size"},
+    {"sheet", RunSheet,
+     "sheet FILE OUT.pdf [--paper a4|letter]\n"
+     "                      the worksheet: size, stitches, sewing time, the design at true\n"
+     "                      size and the colour sequence with threads"},
 };
 
 void PrintHelp(std::FILE* out) {

@@ -2,21 +2,23 @@ cmake_minimum_required(VERSION 3.25)
 # The include check of the layers (see layers.cmake), run by ctest:
 #   cmake -DROOT=<source tree> -P check_layers.cmake
 # Each folder may include its own headers and those of the layers below it;
-# the design, its pictures and its writers know nothing of the dialog.
+# the design, its pictures and its writers know nothing of the dialog, and
+# only the picture layer knows cairo.
 set(allowed_framework framework)
 set(allowed_design design framework)
 set(allowed_render render design framework)
 set(allowed_export export design framework)
 set(allowed_formats formats export design framework)
-set(allowed_app app formats render export design framework)
+set(allowed_picture picture export design framework)
+set(allowed_app app formats picture render export design framework)
 set(allowed_platform/posix platform/posix framework)
 set(allowed_platform/png platform/png framework)
-set(allowed_platform/headless platform/headless platform/posix app formats render export design framework)
-set(allowed_platform/qt platform/qt platform/posix app formats render export design framework)
+set(allowed_platform/headless platform/headless platform/posix app formats picture render export design framework)
+set(allowed_platform/qt platform/qt platform/posix app formats picture render export design framework)
 set(qt_layers platform/qt)
 
 set(violations 0)
-foreach(layer framework design render export formats app platform/posix platform/png platform/headless platform/qt)
+foreach(layer framework design render export formats picture app platform/posix platform/png platform/headless platform/qt)
   file(GLOB_RECURSE sources ${ROOT}/${layer}/*.h ${ROOT}/${layer}/*.cpp)
   foreach(source IN LISTS sources)
     file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
@@ -24,8 +26,11 @@ foreach(layer framework design render export formats app platform/posix platform
       string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]*)[>\"].*$" "\\1" header "${line}")
       set(ok FALSE)
       if(line MATCHES "<")
-        # System headers: Qt only where the window is.
+        # System headers: Qt only where the window is, cairo only in the
+        # picture layer.
         if(header MATCHES "^Q" AND NOT layer IN_LIST qt_layers)
+          set(ok FALSE)
+        elseif(header MATCHES "^cairo" AND NOT layer STREQUAL "picture")
           set(ok FALSE)
         else()
           set(ok TRUE)

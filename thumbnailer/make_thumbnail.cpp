@@ -6,10 +6,10 @@
 #include <cerrno>
 #include <memory>
 
+#include "picture/design_pictures.h"
 #include "platform/headless/headless_viewer.h"
 #include "platform/png/png_file.h"
 #include "platform/posix/posix_files.h"
-#include "render/design_picture.h"
 #include "thumbnailer/thumbnailer.h"
 
 namespace {
@@ -111,7 +111,7 @@ bool MakeThumbnail(const std::string& path, const std::string& output, int size,
   }
 
   CPixelBuffer picture;
-  if (!DrawDesignPicture(viewer.dlg, viewer.dlg.Palettes(), size, kTransparentPixel, picture)) {
+  if (!DrawDesignThumbnail(viewer.dlg, size, picture)) {
     reason = "the design has no stitches";
     return false;
   }

@@ -6,6 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libgl-dev libpng-dev
+  libcairo2-dev fonts-dejavu-core fontconfig poppler-utils
   qt6-translations-l10n
   clang libclang-rt-14-dev
   shared-mime-info desktop-file-utils

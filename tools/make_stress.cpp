@@ -4,6 +4,8 @@
 //   make-stress multipart-pes OUT [MIB]    version 3.0, 255 parts, "LA:" every 32 bytes
 //   make-stress tiny-dst OUT [MIB]         stitches alternating +0.1 mm and -0.1 mm in X
 //   make-stress tiny-sew OUT [MIB]         the same as a SEW file
+//   make-stress random-square-sew OUT [MM] 32 MiB of stitches between random points of
+//                                          an MM mm square (default 1, at most 12)
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -19,7 +21,7 @@ using namespace stress;
 int Usage() {
   std::fputs(
       "usage: make-stress dense-dst OUT [STITCHES] | multipart-pes OUT [MIB] |\n"
-      "                   tiny-dst OUT [MIB] | tiny-sew OUT [MIB]\n",
+      "                   tiny-dst OUT [MIB] | tiny-sew OUT [MIB] | random-square-sew OUT [MM]\n",
       stderr);
   return 2;
 }
@@ -40,6 +42,8 @@ int main(int argc, char** argv) {
     bytes = TinyDst(mib ? mib : 4u << 20);
   else if (kind == "tiny-sew")
     bytes = TinySew(mib ? mib : 4u << 20);
+  else if (kind == "random-square-sew" && count <= 12)
+    bytes = RandomSquareSew(32u << 20, count > 0 ? static_cast<int>(count) * 10 : 10);
   else
     return Usage();
   std::FILE* f = std::fopen(argv[2], "wb");

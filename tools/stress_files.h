@@ -58,4 +58,27 @@ inline Bytes TinySew(std::size_t size) {
   return out;
 }
 
+// A hostile picture: a SEW file of size bytes whose every record is a stitch
+// to a random point of a square side units (0.1 mm, at most 127) wide, so
+// that millions of long strokes pile up on a few pixels.
+inline Bytes RandomSquareSew(std::size_t size, int side) {
+  Bytes out(7544, 0);
+  out[0] = 1;   // one colour
+  out[2] = 10;  // Janome red
+  out.reserve(size);
+  std::mt19937 rng(11);
+  int x = 0, y = 0;
+  const auto span = static_cast<unsigned>(side) + 1;
+  while (out.size() + 4 <= size) {
+    const int nx = static_cast<int>(rng() % span), ny = static_cast<int>(rng() % span);
+    // dx and -dy as signed bytes (SEW's Y points up), never 0x80.
+    out.push_back(static_cast<std::uint8_t>(static_cast<std::int8_t>(nx - x)));
+    out.push_back(static_cast<std::uint8_t>(static_cast<std::int8_t>(y - ny)));
+    x = nx;
+    y = ny;
+  }
+  out.insert(out.end(), {0x80, 0x10});
+  return out;
+}
+
 }  // namespace stress

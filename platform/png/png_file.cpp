@@ -56,7 +56,7 @@ std::vector<std::uint8_t> EncodePng(const CPixelBuffer& pixels, const PngOptions
       *to++ = static_cast<png_byte>(p >> 16);
       *to++ = static_cast<png_byte>(p >> 8);
       *to++ = static_cast<png_byte>(p);
-      if (options.alpha) *to++ = (p & kTransparentPixel) ? 0 : 0xFF;
+      if (options.alpha) *to++ = static_cast<png_byte>(0xFF - (p >> 24));
     }
     png_write_row(png, row.data());
   }

@@ -7,11 +7,13 @@
 #include "framework/platform.h"
 
 // The top byte of a pixel that nothing was drawn on, in a picture with a
-// transparent background (the frames' own pixels keep it 0).
+// transparent background (the frames' own pixels keep it 0). It is the
+// pixel's transparency: 0 opaque, 0xFF transparent, an anti-aliased edge
+// between (its colour not premultiplied).
 constexpr std::uint32_t kTransparentPixel = 0xFF000000u;
 
 struct PngOptions {
-  // 8-bit RGBA, kTransparentPixel pixels transparent; otherwise 8-bit RGB.
+  // 8-bit RGBA, alpha 255 less the top byte; otherwise 8-bit RGB.
   bool alpha = false;
   // zlib level 0..9. The pictures are previews to look at, not to archive:
   // at the fast levels (1 to 3) rows are stored as their difference to the

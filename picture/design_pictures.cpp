@@ -1,0 +1,103 @@
+#include "picture/design_pictures.h"
+
+#include <cairo-pdf.h>
+#include <cairo-svg.h>
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "picture/cairo_output.h"
+#include "picture/coverage_cells.h"
+#include "picture/design_drawing.h"
+
+double ThumbnailLineWidth(int size, double unitsToPixels) {
+  const double thinnest = std::max(1.0, size / 96.0);
+  const double thickest = std::max(thinnest, size / 32.0);
+  return std::clamp(kThreadWidthUnits * unitsToPixels, thinnest, thickest);
+}
+
+bool DrawDesignThumbnail(const CDesign& design, int size, CPixelBuffer& picture) {
+  picture.Resize(0, 0);
+  size = std::max(size, 1);
+  const CSewnExtent extent = SewnExtent(design);
+  if (extent.Empty()) return false;
+
+  // The larger span fills the picture less a margin that keeps the line
+  // and a light thread's edge inside it.
+  const double span = std::max(extent.Width(), extent.Height());  // > 0: a line has a length
+  const double lineWidth = ThumbnailLineWidth(size, size / span);
+  const double edgeWidth = std::max(1.0, lineWidth / 5);
+  const double margin = std::min(lineWidth / 2 + edgeWidth, size / 2.0);
+  const double scale = std::max(size - 2 * margin, 0.0) / span;
+  auto pixels = [&](int units) {
+    return std::clamp(static_cast<int>(std::lround(units * scale + 2 * margin)), 1, size);
+  };
+  const int width = pixels(extent.Width()), height = pixels(extent.Height());
+
+  CSurfaceHolder surface{cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)};
+  ThrowIfFailed(cairo_surface_status(surface.surface));
+  {
+    CContextHolder cr{cairo_create(surface.surface)};
+    cairo_translate(cr.cr, margin - extent.minX * scale, margin - extent.minY * scale);
+    cairo_scale(cr.cr, scale, scale);
+    // Cairo's coarser anti-aliasing (17 levels of coverage) looks the same
+    // at thumbnail sizes and scans in two thirds of the time; the bound of
+    // the coverage cells and the merged rows of a fill (a quarter pixel)
+    // take most of the rest.
+    cairo_set_antialias(cr.cr, CAIRO_ANTIALIAS_FAST);
+    DrawDesign(cr.cr, design, extent,
+               {.lineWidth = lineWidth / scale,
+                .edgeWidth = edgeWidth / scale,
+                .coverageBand = kPixelBand,
+                .linesPerStroke = 64,
+                .mergeTolerance = 0.25 / scale});
+    ThrowIfFailed(cairo_status(cr.cr));
+  }
+  cairo_surface_flush(surface.surface);
+
+  // Cairo's pixels are premultiplied 0xAARRGGBB words, rows stride bytes apart.
+  picture.Resize(width, height);
+  const unsigned char* data = cairo_image_surface_get_data(surface.surface);
+  const int stride = cairo_image_surface_get_stride(surface.surface);
+  for (int y = 0; y < height; ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+    std::uint32_t* out = picture.pixels.data() + static_cast<std::size_t>(y) * width;
+    for (int x = 0; x < width; ++x) {
+      const std::uint32_t p = row[x];
+      const std::uint32_t a = p >> 24;
+      if (a == 0) {
+        out[x] = 0xFF000000u;
+        continue;
+      }
+      auto straight = [a](std::uint32_t c) { return std::min<std::uint32_t>(255, (c * 255 + a / 2) / a); };
+      out[x] = ((255 - a) << 24) | straight((p >> 16) & 0xFF) << 16 | straight((p >> 8) & 0xFF) << 8 |
+               straight(p & 0xFF);
+    }
+  }
+  return true;
+}
+
+std::vector<std::uint8_t> DesignVectorPicture(const CDesign& design, VectorFormat format) {
+  const CSewnExtent extent = SewnExtent(design);
+  if (extent.Empty()) return {};
+  CByteSink sink;
+  // A straight line across one axis still gets a page a thread wide.
+  const double spanX = std::max<double>(extent.Width(), kThreadWidthUnits);
+  const double spanY = std::max<double>(extent.Height(), kThreadWidthUnits);
+  const double width = spanX * kPointsPerUnit, height = spanY * kPointsPerUnit;
+  CSurfaceHolder surface{format == VectorFormat::svg
+                             ? cairo_svg_surface_create_for_stream(CByteSink::Write, &sink, width, height)
+                             : cairo_pdf_surface_create_for_stream(CByteSink::Write, &sink, width, height)};
+  ThrowIfFailed(cairo_surface_status(surface.surface));
+  {
+    CContextHolder cr{cairo_create(surface.surface)};
+    cairo_scale(cr.cr, kPointsPerUnit, kPointsPerUnit);
+    cairo_translate(cr.cr, (spanX - extent.Width()) / 2 - extent.minX,
+                    (spanY - extent.Height()) / 2 - extent.minY);
+    DrawDesign(cr.cr, design, extent, {});
+    ThrowIfFailed(cairo_status(cr.cr));
+  }
+  FinishSurface(surface.surface);
+  return std::move(sink.bytes);
+}
