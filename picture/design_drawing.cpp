@@ -130,7 +130,7 @@ void DrawDesign(cairo_t* cr, const CDesign& design, const CSewnExtent& extent, c
   std::vector<Line> lines;
   CStraightRun run(style.mergeTolerance);
   int block = 0;
-  COLORREF color = PreviewBlockColor(design, 0);  // of the held lines
+  COLORREF color = BlockThread(design, 0).color;  // of the held lines
   long long strokes = 0;
   auto strokeLines = [&](COLORREF with, double width) {
     SetColor(cr, with);
@@ -159,7 +159,7 @@ void DrawDesign(cairo_t* cr, const CDesign& design, const CSewnExtent& extent, c
   WalkSewnLines(
       design,
       [&] {
-        const COLORREF next = PreviewBlockColor(design, ++block);
+        const COLORREF next = BlockThread(design, ++block).color;
         // Blocks of one colour in a row are drawn as one. Past kMaxStrokes
         // (a flood of colour changes: no real design has a hundredth of
         // them, and each costs cairo a stroke) blocks are gathered into

@@ -1,9 +1,10 @@
 // The one drawing of a design with cairo, which the thumbnails, the vector
 // pictures and the worksheet all use: every sewn stitch as an anti-aliased
-// line with round ends and joins, moves not drawn, each colour block in the
-// colour the preview gives it (its thread's colour where the file names
-// one), one path per block (consecutive blocks of one colour share it;
-// pictures in pixels stroke it in parts, see CStitchStyle). A very light thread (white, cream, yellow) gets
+// line with round ends and joins, moves not drawn, each colour block in its
+// thread's colour (the chart's or the file's; the preview's where the file
+// names none), one path per block (consecutive blocks of one colour share
+// it; pictures in pixels stroke it in parts, see CStitchStyle). A very light
+// thread (white, cream, yellow) gets
 // a thin darker edge under its line, so that it shows on white paper and on
 // a transparent background over a light one.
 //

@@ -50,7 +50,7 @@ CSheetFacts SheetFacts(const CDesign& design) {
     facts.stitches += current;
     if (facts.listed.size() < kMaxListedSteps) {
       const int block = static_cast<int>(facts.steps);
-      facts.listed.push_back({PreviewBlockColor(design, block), ThreadText(design, block),
+      facts.listed.push_back({BlockThread(design, block).color, ThreadText(design, block),
                               static_cast<int>(current)});
     }
     ++facts.steps;
@@ -74,7 +74,7 @@ std::string ThreadText(const CDesign& design, int block) {
     text += *part;
   }
   if (!text.empty()) return Utf8Text(text);
-  const std::string hex = Hex(PreviewBlockColor(design, block));
+  const std::string hex = Hex(BlockThread(design, block).color);
   if (thread.chart != ThreadChart::none && thread.index >= 0)
     return std::string(ChartName(thread.chart)) + " Nr. " + std::to_string(thread.index) + " (" + hex + ")";
   // Without colours of its own the design is painted from a palette by an

@@ -12,6 +12,7 @@
 #include <set>
 #include <sstream>
 
+#include "design/thread_charts.h"
 #include "formats/formats.h"
 #include "render/device_context.h"
 #include "tests/brother_fixture.h"
@@ -236,7 +237,7 @@ std::set<std::uint32_t> SewnBlockColors(const std::string& path) {
       continue;
     }
     if (dlg.m_arrKind[i] == KIND_STITCH && (dlg.m_arrX[i] != x || dlg.m_arrY[i] != y))
-      colors.insert(ColorRefToRgb(dlg.BlockColor(block)));
+      colors.insert(ColorRefToRgb(BlockThread(dlg, block).color));
     x = dlg.m_arrX[i];
     y = dlg.m_arrY[i];
   }
