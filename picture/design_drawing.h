@@ -4,9 +4,9 @@
 // thread's colour (the chart's or the file's; the preview's where the file
 // names none), one path per block (consecutive blocks of one colour share
 // it; pictures in pixels stroke it in parts, see CStitchStyle). A very light
-// thread (white, cream, yellow) gets
-// a thin darker edge under its line, so that it shows on white paper and on
-// a transparent background over a light one.
+// thread (white, cream, yellow) gets a thin darker edge under its line, so
+// that it shows on white paper and on a transparent background over a light
+// one.
 //
 // Cairo is this layer's own: no header outside picture/ includes it.
 #pragma once
