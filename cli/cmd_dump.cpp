@@ -1,10 +1,13 @@
 // dump: the loaded design state as one JSON object, written as it is made:
 // a design of millions of records costs no text of its size in memory.
+#include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <string>
 
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "platform/posix/standard_streams.h"
 
 namespace {
 
@@ -23,14 +26,18 @@ class CJsonOut {
   }
   CJsonOut& operator<<(long long value) {
     char digits[24];
-    std::snprintf(digits, sizeof digits, "%lld", value);
-    return *this << digits;
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    m_buffer.append(digits, end);
+    return Spill();
   }
   CJsonOut& operator<<(int value) { return *this << static_cast<long long>(value); }
   CJsonOut& Quoted(const std::string& text);
   void Flush() {
-    if (!m_failed && !m_buffer.empty())
-      m_failed = std::fwrite(m_buffer.data(), 1, m_buffer.size(), stdout) != m_buffer.size();
+    if (!m_failed && !m_buffer.empty() &&
+        std::fwrite(m_buffer.data(), 1, m_buffer.size(), stdout) != m_buffer.size()) {
+      m_failed = true;
+      NoteStandardOutputError(errno);
+    }
     m_buffer.clear();
   }
   bool Failed() const { return m_failed; }
@@ -166,5 +173,5 @@ int RunDump(const CliArgs& args) {
   }
   out << "}}\n";
   out.Flush();
-  return out.Failed() ? kExitFileError : 0;
+  return out.Failed() ? kExitFileError : 0;  // main reports why
 }

@@ -88,9 +88,8 @@ int main(int argc, char** argv) {
   const int status = RunCommand(argc, argv);
   // Output that did not arrive (a full device, a closed stdout) is a
   // failure, whatever the command made of it.
-  if (const int err = CloseStandardOutput()) {
-    std::fprintf(stderr, "nadelwerk-cli: standard output: %s\n", std::strerror(err));
-    return status == 0 ? kExitFileError : status;
-  }
-  return status;
+  const int err = CloseStandardOutput();
+  if (err == 0) return status;
+  std::fprintf(stderr, "nadelwerk-cli: standard output: %s\n", std::strerror(err));
+  return status == 0 ? kExitFileError : status;
 }

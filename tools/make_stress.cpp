@@ -4,6 +4,7 @@
 //   make-stress multipart-pes OUT [MIB]    version 3.0, 255 parts, "LA:" every 32 bytes
 //   make-stress tiny-dst OUT [MIB]         stitches alternating +0.1 mm and -0.1 mm in X
 //   make-stress tiny-sew OUT [MIB]         the same as a SEW file
+//   make-stress long-pec OUT [MIB]         PEC stitches of 204.8 mm (default 32 MiB)
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -19,7 +20,7 @@ using namespace stress;
 int Usage() {
   std::fputs(
       "usage: make-stress dense-dst OUT [STITCHES] | multipart-pes OUT [MIB] |\n"
-      "                   tiny-dst OUT [MIB] | tiny-sew OUT [MIB]\n",
+      "                   tiny-dst OUT [MIB] | tiny-sew OUT [MIB] | long-pec OUT [MIB]\n",
       stderr);
   return 2;
 }
@@ -40,6 +41,8 @@ int main(int argc, char** argv) {
     bytes = TinyDst(mib ? mib : 4u << 20);
   else if (kind == "tiny-sew")
     bytes = TinySew(mib ? mib : 4u << 20);
+  else if (kind == "long-pec")
+    bytes = LongPec(mib ? mib : 32u << 20);
   else
     return Usage();
   std::FILE* f = std::fopen(argv[2], "wb");

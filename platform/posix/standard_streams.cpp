@@ -16,9 +16,17 @@ void TakeClosedStandardDescriptors() {
   }
 }
 
+namespace {
+int g_notedError = 0;
+}  // namespace
+
+void NoteStandardOutputError(int err) {
+  if (!g_notedError) g_notedError = err;
+}
+
 int CloseStandardOutput() {
-  int err = 0;
-  if (std::fflush(stdout) != 0) err = errno;
+  int err = g_notedError;
+  if (std::fflush(stdout) != 0 && !err) err = errno;
   if (!err && std::ferror(stdout)) err = EIO;
   if (std::fclose(stdout) != 0 && !err) err = errno;
   return err;

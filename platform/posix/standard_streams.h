@@ -8,7 +8,12 @@
 // into a design file), and a write to a closed stdout still fails.
 void TakeClosedStandardDescriptors();
 
+// Records the error of a write to stdout that failed, for the report of
+// CloseStandardOutput (stdio keeps only that one failed, not why).
+void NoteStandardOutputError(int err);
+
 // Flushes and closes stdout: 0 when everything written to it arrived, else
-// the error (ENOSPC on a full device, EBADF for a closed stdout, EIO when
-// an earlier write failed).
+// the error (ENOSPC on a full device, EBADF for a closed stdout): the one
+// noted first, else that of the flush or the close, else EIO when an
+// earlier write failed.
 int CloseStandardOutput();
