@@ -89,9 +89,7 @@ TEST(ContentDetectionTest, TheContentChoosesAmongTheRows) {
   // A signature of another row takes the file to that row.
   EXPECT_EQ(Reader("pec", pes), &Row("pes"));
   EXPECT_EQ(Reader("dst", pes), &Row("pes"));
-  EXPECT_EQ(Reader("sew", pes), &Row("pes"));
   EXPECT_EQ(Reader("pes", pec), &Row("pec"));
-  EXPECT_EQ(Reader("pcs", pec), &Row("pec"));
   EXPECT_EQ(Reader("pec", pec), &Row("pec"));
   // PEC files of other version digits than "#PEC0001" still are PEC files.
   EXPECT_EQ(Reader("pec", PecFile(PecSection{}, "20")), &Row("pec"));

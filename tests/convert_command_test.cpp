@@ -117,7 +117,6 @@ TEST(ConvertCommandTest, NoOutputIsWrittenOntoAnInput) {
   EXPECT_EQ(CliStatus("convert " + x + " " + x), 1);
   EXPECT_EQ(CliStatus("convert " + x + " " + (dir.path() / "aus" / "x.pcs").string()), 1);
   EXPECT_EQ(CliStatus("convert " + other + " " + (dir.path() / "aus" / "y.pcs").string()), 1);
-  EXPECT_EQ(CliStatus("convert " + other + " " + dir.path().string() + "/./y.dst"), 1);
   EXPECT_EQ(ReadFileBytes(x), Dst(3, 0));
   EXPECT_EQ(ReadFileBytes(other), Dst(4, 0));
   EXPECT_EQ(CliStatus("convert " + other + " " + x), 0);

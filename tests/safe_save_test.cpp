@@ -4,9 +4,7 @@
 // the program while it writes, no temporary file stays and the old file
 // is whole.
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -37,33 +35,15 @@ bool FolderHasUnnamedFiles(const fs::path& folder) {
   return true;
 }
 
-int g_ending = 0;
-
-// Saves kNew to target in a child process that sig ends in the middle of the
-// write: a file size limit stops the write after 4 KiB, and the limit's own
-// signal raises sig. Returns the child's wait status.
+// Saves kNew to target in a child process that sig ends in the middle of
+// the write.
 int SaveEndedBy(IFileSystem& files, const std::string& target, int sig) {
-  g_ending = sig;
-  const pid_t child = ::fork();
-  if (child == 0) {
-    struct sigaction raiser {};
-    raiser.sa_handler = [](int) { ::raise(g_ending); };
-    ::sigaction(SIGXFSZ, &raiser, nullptr);
-    rlimit limit{};
-    ::getrlimit(RLIMIT_FSIZE, &limit);
-    limit.rlim_cur = 4096;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-    rlimit noCore{};
-    ::setrlimit(RLIMIT_CORE, &noCore);
+  return RunEndedMidWrite(sig, [&] {
     try {
       files.WriteWholeFile(target, kNew.data(), kNew.size());
     } catch (...) {
     }
-    ::_exit(0);  // not reached when the signal ends the program
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  return status;
+  });
 }
 
 class SafeSaveTest : public ::testing::TestWithParam<bool> {
