@@ -1,5 +1,6 @@
 // Choosing a file (the open dialog or a drop) and loading it: one read into
-// m_fileData, then the reader that the extension in the file's name selects.
+// m_fileData, then the reader that the extension in the file's name selects
+// unless the content says otherwise.
 #include <algorithm>
 #include <climits>
 #include <new>
@@ -8,6 +9,9 @@
 #include "formats/formats.h"
 
 namespace {
+
+// After the file's path: what a file shows that is not what its name says.
+constexpr const char* kNoDesignInFile = " enth\xC3\xA4lt kein lesbares Stickmuster.";
 
 // The part of a path after its last separator.
 std::string BareName(const std::string& path) {
@@ -77,8 +81,14 @@ LoadOutcome CViewerDlg::LoadFile(const std::string& path, const std::string& tes
     ReportFileError(Platform(), noMemory);
     return m_lastLoad = LoadOutcome::fileError;
   }
-  const FormatEntry* reader = FindReader(testText);
-  if (!reader) return m_lastLoad = LoadOutcome::noReader;
+  const FormatEntry* named = FindReader(testText);
+  if (!named) return m_lastLoad = LoadOutcome::noReader;
+  // Before any reader runs, so that the design shown stays as it is.
+  const FormatEntry* reader = ContentReader(*named, ByteView(m_fileData, len));
+  if (!reader) {
+    Platform().NoticeBox(path + kNoDesignInFile);
+    return m_lastLoad = LoadOutcome::unreadable;
+  }
   try {
     reader->read(*this, len);
   } catch (const std::bad_alloc&) {

@@ -20,8 +20,9 @@
 
 using HICON = int;
 
-// How the last load sequence ended.
-enum class LoadOutcome { none, loaded, fileError, noReader, cancelled };
+// How the last load sequence ended; unreadable: the file was read but holds
+// no design of its format (reported, the design shown before stays).
+enum class LoadOutcome { none, loaded, fileError, noReader, cancelled, unreadable };
 // How the last save ended: written, the dialog cancelled, the file not
 // written (reported), or the design refused before the dialog (a message).
 enum class SaveOutcome { none, written, cancelled, failed, refused };
@@ -56,7 +57,8 @@ class CViewerDlg : public CDialog, public CDesign {
 
   // ---- file selection and loading ----
   // Reads the file at path into m_fileData and runs the reader that the
-  // extension found in testText selects.
+  // extension found in testText selects, or the one the file's content
+  // names (formats.h says how).
   LoadOutcome LoadFile(const std::string& path, const std::string& testText);
   LoadOutcome LastLoadOutcome() const { return m_lastLoad; }
   SaveOutcome LastSaveOutcome() const { return m_lastSave; }

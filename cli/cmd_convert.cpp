@@ -1,20 +1,31 @@
 // convert: loads a design as "&Auswahl" does and saves it through the
 // "&Tajima" or "&Pfaff" handler, the save dialog answered with the output path.
+//
+// A conversion never destroys an input: an output that is the same file as
+// an input (by device and inode, so through links, hard links and another
+// letter case on volumes that ignore it) is refused. A batch decides for
+// every input before it writes anything, keeps existing files unless told
+// to replace them, names its input in every message and ends with one
+// summary line.
 #include <cstdio>
-#include <set>
+#include <filesystem>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "cli/output_names.h"
 #include "export/encoder.h"
+#include "platform/posix/posix_files.h"
 
 namespace {
 
 int Usage() {
   std::fprintf(stderr,
                "usage: nadelwerk-cli convert IN OUT            (OUT ending in %s)\n"
-               "       nadelwerk-cli convert --to %s -o DIR IN...\n",
+               "       nadelwerk-cli convert --to %s -o DIR [--force] IN...\n",
                WrittenFormats(".", ", ", " or ").c_str(), WrittenFormats("", "|", "|").c_str());
   return kExitUsage;
 }
@@ -32,12 +43,88 @@ std::string ExtensionOf(const std::string& path) {
   return dot == std::string::npos ? std::string() : name.substr(dot + 1);
 }
 
-// Loads in and saves it to out; returns the exit status of this conversion.
-// Refusals and file errors have been printed by their message boxes.
-int ConvertOne(CliSession& session, const std::string& in, const std::string& out,
-               const FormatEntry& format) {
-  if (!session.LoadOrReport(in)) return kExitFileError;
-  return session.Save(format, out) == SaveOutcome::written ? 0 : kExitFileError;
+void Say(const std::string& input, const std::string& text) {
+  std::fprintf(stderr, "nadelwerk-cli: %s: %s\n", input.c_str(), text.c_str());
+}
+
+enum class Result { written, skipped, refused, failed };
+
+// Loads in and saves it to out. Refusals, warnings and file errors have
+// been printed by their message boxes.
+Result ConvertOne(CliSession& session, const std::string& in, const std::string& out,
+                  const FormatEntry& format) {
+  if (!session.LoadOrReport(in)) return Result::failed;
+  switch (session.Save(format, out)) {
+    case SaveOutcome::written: return Result::written;
+    case SaveOutcome::refused: return Result::refused;
+    default: return Result::failed;
+  }
+}
+
+struct BatchJob {
+  std::string in, out;
+  std::optional<Result> decided;  // set before the batch writes: not converted
+};
+
+// Decides for every input whether it may be written, before anything is:
+// an output that is an input, or that another input's output also names
+// (letter case aside), is refused; an existing output is kept without force.
+void PlanBatch(std::vector<BatchJob>& jobs, bool force) {
+  std::map<CFileId, const BatchJob*> inputs;
+  for (const BatchJob& job : jobs)
+    if (const auto id = FileIdOf(job.in)) inputs.emplace(*id, &job);
+  std::map<std::string, const BatchJob*> names;
+  std::map<CFileId, const BatchJob*> existing;
+  for (BatchJob& job : jobs) {
+    const auto id = FileIdOf(job.out);
+    if (const auto input = id ? inputs.find(*id) : inputs.end(); input != inputs.end()) {
+      Say(job.in, "refused, its output " + job.out + " is the input " + input->second->in);
+      job.decided = Result::refused;
+      continue;
+    }
+    const std::string folded = FoldedName(BaseName(job.out));
+    const auto claimed = names.find(folded);
+    const auto linked = id ? existing.find(*id) : existing.end();
+    const BatchJob* other = claimed != names.end() ? claimed->second
+                            : linked != existing.end() ? linked->second
+                                                       : nullptr;
+    if (other) {
+      Say(job.in, "refused, its output " + job.out + " is also the output of " + other->in);
+      job.decided = Result::refused;
+      continue;
+    }
+    // A link counts as a file, even one that leads nowhere.
+    std::error_code ec;
+    if (!force && std::filesystem::exists(std::filesystem::symlink_status(job.out, ec))) {
+      Say(job.in, "skipped, " + job.out + " exists and is kept (--force replaces it)");
+      job.decided = Result::skipped;
+      continue;
+    }
+    names.emplace(folded, &job);
+    if (id) existing.emplace(*id, &job);
+  }
+}
+
+int RunBatch(const FormatEntry& format, const std::string& dir, const CliArgs& inputs, bool force) {
+  std::vector<BatchJob> jobs;
+  for (const std::string& in : inputs)
+    jobs.push_back({in, dir + "/" + DefaultSaveName(BaseName(in)) + "." + format.name, {}});
+  PlanBatch(jobs, force);
+
+  CliSession session;
+  int counts[4] = {};
+  for (const BatchJob& job : jobs) {
+    Result result = job.decided.value_or(Result::written);
+    if (!job.decided) {
+      session.platform.echoPrefix = "nadelwerk-cli: " + job.in + ": ";
+      result = ConvertOne(session, job.in, job.out, format);
+    }
+    ++counts[static_cast<int>(result)];
+  }
+  std::fprintf(stderr, "nadelwerk-cli: %d written, %d skipped, %d refused, %d failed\n",
+               counts[static_cast<int>(Result::written)], counts[static_cast<int>(Result::skipped)],
+               counts[static_cast<int>(Result::refused)], counts[static_cast<int>(Result::failed)]);
+  return counts[static_cast<int>(Result::written)] == static_cast<int>(jobs.size()) ? 0 : kExitFileError;
 }
 
 }  // namespace
@@ -54,12 +141,15 @@ std::string WrittenFormats(const char* prefix, const char* separator, const char
 
 int RunConvert(const CliArgs& args) {
   std::string to, dir;
+  bool force = false;
   CliArgs inputs;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--to" || a == "-o") {
       if (i + 1 >= args.size()) return Usage();
       (a == "--to" ? to : dir) = args[++i];
+    } else if (a == "--force") {
+      force = true;
     } else if (a.size() > 1 && a[0] == '-') {
       return Usage();
     } else {
@@ -67,7 +157,6 @@ int RunConvert(const CliArgs& args) {
     }
   }
 
-  CliSession session;
   if (to.empty() && dir.empty()) {
     if (inputs.size() != 2) return Usage();
     const FormatEntry* format = WritableFormat(ExtensionOf(inputs[1]));
@@ -76,23 +165,16 @@ int RunConvert(const CliArgs& args) {
                    WrittenFormats(".", ", ", " or ").c_str());
       return kExitUsage;
     }
-    return ConvertOne(session, inputs[0], inputs[1], *format);
+    // OUT is replaced if it exists, but never when it is IN itself.
+    if (SameFile(inputs[0], inputs[1])) {
+      Say(inputs[0], "refused, the output " + inputs[1] + " is this input");
+      return kExitFileError;
+    }
+    CliSession session;
+    return ConvertOne(session, inputs[0], inputs[1], *format) == Result::written ? 0 : kExitFileError;
   }
 
   const FormatEntry* format = WritableFormat(to);
   if (!format || dir.empty() || inputs.empty()) return Usage();
-  int status = 0;
-  std::set<std::string> written;
-  for (const std::string& in : inputs) {
-    const std::string out = dir + "/" + DefaultSaveName(BaseName(in)) + "." + format->name;
-    // Two inputs of one name (rose.pes, rose.dst) would overwrite each other.
-    if (!written.insert(out).second) {
-      std::fprintf(stderr, "nadelwerk-cli: %s: skipped, %s was already written from another input\n",
-                   in.c_str(), out.c_str());
-      status = kExitFileError;
-      continue;
-    }
-    if (ConvertOne(session, in, out, *format) != 0) status = kExitFileError;
-  }
-  return status;
+  return RunBatch(*format, dir, inputs, force);
 }

@@ -1,13 +1,58 @@
-// dump: the loaded design state as one JSON object.
+// dump: the loaded design state as one JSON object, written as it is made:
+// a design of millions of records costs no text of its size in memory.
+#include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <string>
 
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "platform/posix/standard_streams.h"
 
 namespace {
 
-std::string JsonString(const std::string& text) {
+// Text for stdout, handed on in pieces; after a failed write nothing more
+// is tried (main reports the failure).
+class CJsonOut {
+ public:
+  ~CJsonOut() { Flush(); }
+  CJsonOut& operator<<(const char* text) {
+    m_buffer += text;
+    return Spill();
+  }
+  CJsonOut& operator<<(const std::string& text) {
+    m_buffer += text;
+    return Spill();
+  }
+  CJsonOut& operator<<(long long value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    m_buffer.append(digits, end);
+    return Spill();
+  }
+  CJsonOut& operator<<(int value) { return *this << static_cast<long long>(value); }
+  CJsonOut& Quoted(const std::string& text);
+  void Flush() {
+    if (!m_failed && !m_buffer.empty() &&
+        std::fwrite(m_buffer.data(), 1, m_buffer.size(), stdout) != m_buffer.size()) {
+      m_failed = true;
+      NoteStandardOutputError(errno);
+    }
+    m_buffer.clear();
+  }
+  bool Failed() const { return m_failed; }
+
+ private:
+  CJsonOut& Spill() {
+    if (m_buffer.size() >= kPiece) Flush();
+    return *this;
+  }
+  static constexpr std::size_t kPiece = 1 << 16;
+  std::string m_buffer;
+  bool m_failed = false;
+};
+
+CJsonOut& CJsonOut::Quoted(const std::string& text) {
   std::string out = "\"";
   for (unsigned char c : text) {
     switch (c) {
@@ -26,32 +71,33 @@ std::string JsonString(const std::string& text) {
         }
     }
   }
-  return out + "\"";
+  return *this << out << "\"";
 }
 
-std::string Records(const CViewerDlg& d) {
-  std::string out = "[";
-  for (std::size_t i = 0; i < d.m_arrKind.size(); ++i) {
-    if (i) out += ",";
-    out += "[" + std::to_string(d.m_arrX[i]) + "," + std::to_string(d.m_arrY[i]) + "," +
-           std::to_string(d.m_arrKind[i]) + "]";
+void Records(CJsonOut& out, const CViewerDlg& d) {
+  out << "[";
+  for (std::size_t i = 0; i < d.m_arrKind.size() && !out.Failed(); ++i) {
+    out << (i ? ",[" : "[") << d.m_arrX[i] << "," << d.m_arrY[i] << "," << d.m_arrKind[i] << "]";
     if (d.m_arrKind[i] == KIND_END) break;
   }
-  return out + "]";
+  out << "]";
 }
 
-std::string BlockColors(const CViewerDlg& d) {
+void BlockColors(CJsonOut& out, const CViewerDlg& d) {
   const int n = d.m_nColorCount < kBlockColorEntries ? d.m_nColorCount : kBlockColorEntries;
-  std::string out = "[";
-  for (int k = 0; k < n; ++k) out += (k ? "," : "") + std::to_string(d.m_blockColor[k]);
-  return out + "]";
+  out << "[";
+  for (int k = 0; k < n; ++k) out << (k ? "," : "") << d.m_blockColor[k];
+  out << "]";
 }
 
-std::string FileColors(const CViewerDlg& d) {
-  if (!d.m_bFileColors) return "null";
-  std::string out = "[";
-  for (int k = 0; k < kFileColorEntries; ++k) out += (k ? "," : "") + std::to_string(d.m_fileColors[k]);
-  return out + "]";
+void FileColors(CJsonOut& out, const CViewerDlg& d) {
+  if (!d.m_bFileColors) {
+    out << "null";
+    return;
+  }
+  out << "[";
+  for (int k = 0; k < kFileColorEntries; ++k) out << (k ? "," : "") << static_cast<long long>(d.m_fileColors[k]);
+  out << "]";
 }
 
 const char* ChartName(ThreadChart chart) {
@@ -65,28 +111,33 @@ const char* ChartName(ThreadChart chart) {
   return "none";
 }
 
-std::string Threads(const CViewerDlg& d) {
-  std::string out = "[";
-  for (std::size_t k = 0; k < d.m_threads.size(); ++k) {
+void Threads(CJsonOut& out, const CViewerDlg& d) {
+  out << "[";
+  for (std::size_t k = 0; k < d.m_threads.size() && !out.Failed(); ++k) {
     const CThread& t = d.m_threads[k];
     char color[8];
     std::snprintf(color, sizeof color, "#%02x%02x%02x", GetRValue(t.color), GetGValue(t.color), GetBValue(t.color));
-    out += std::string(k ? "," : "") + "{\"color\":\"" + color + "\",\"chart\":\"" + ChartName(t.chart) +
-           "\",\"index\":" + std::to_string(t.index) + ",\"name\":" + JsonString(t.name) +
-           ",\"catalog\":" + JsonString(t.catalog) + ",\"brand\":" + JsonString(t.brand) + "}";
+    out << (k ? "," : "") << "{\"color\":\"" << color << "\",\"chart\":\"" << ChartName(t.chart)
+        << "\",\"index\":" << t.index << ",\"name\":";
+    out.Quoted(t.name) << ",\"catalog\":";
+    out.Quoted(t.catalog) << ",\"brand\":";
+    out.Quoted(t.brand) << "}";
   }
-  return out + "]";
+  out << "]";
 }
 
-std::string Thumbnail(const CViewerDlg& d) {
-  if (!d.m_bHasThumbnail) return "null";
-  static const char* digits = "0123456789abcdef";
-  std::string out = "\"";
-  for (std::uint8_t b : d.m_thumbnail) {
-    out += digits[b >> 4];
-    out += digits[b & 15];
+void Thumbnail(CJsonOut& out, const CViewerDlg& d) {
+  if (!d.m_bHasThumbnail) {
+    out << "null";
+    return;
   }
-  return out + "\"";
+  static const char* digits = "0123456789abcdef";
+  std::string hex = "\"";
+  for (std::uint8_t b : d.m_thumbnail) {
+    hex += digits[b >> 4];
+    hex += digits[b & 15];
+  }
+  out << hex << "\"";
 }
 
 }  // namespace
@@ -99,18 +150,28 @@ int RunDump(const CliArgs& args) {
   CliSession session;
   if (!session.LoadOrReport(args[0])) return kExitFileError;
   const CViewerDlg& d = session.dlg;
+  CJsonOut out;
+  out << "{\"format\":" << d.m_nFormat << ",\"colorCount\":" << d.m_nColorCount
+      << ",\"stitchCount\":" << d.m_nStitchCount << ",\"minX\":" << d.m_nMinX << ",\"maxX\":" << d.m_nMaxX
+      << ",\"minY\":" << d.m_nMinY << ",\"maxY\":" << d.m_nMaxY << ",\"width\":" << d.m_nWidth
+      << ",\"height\":" << d.m_nHeight << ",\"blockColors\":";
+  BlockColors(out, d);
+  out << ",\"fileColors\":";
+  FileColors(out, d);
+  out << ",\"label\":";
+  out.Quoted(d.m_strLabel) << ",\"threads\":";
+  Threads(out, d);
+  out << ",\"thumbnail\":";
+  Thumbnail(out, d);
+  out << ",\"records\":";
+  Records(out, d);
   static const char* infoKeys[5] = {"format", "colors", "width", "height", "stitches"};
-  std::string info = "{";
-  for (int field = 0; field < 5; ++field)
-    info += std::string(field ? "," : "") + "\"" + infoKeys[field] + "\":" + JsonString(session.InfoText(field));
-  info += "}";
-  std::printf(
-      "{\"format\":%d,\"colorCount\":%d,\"stitchCount\":%d,\"minX\":%d,\"maxX\":%d,\"minY\":%d,"
-      "\"maxY\":%d,\"width\":%d,\"height\":%d,\"blockColors\":%s,\"fileColors\":%s,"
-      "\"label\":%s,\"threads\":%s,\"thumbnail\":%s,\"records\":%s,\"info\":%s}\n",
-      d.m_nFormat, d.m_nColorCount, d.m_nStitchCount, d.m_nMinX, d.m_nMaxX, d.m_nMinY, d.m_nMaxY,
-      d.m_nWidth, d.m_nHeight, BlockColors(d).c_str(), FileColors(d).c_str(), JsonString(d.m_strLabel).c_str(),
-      Threads(d).c_str(), Thumbnail(d).c_str(),
-      Records(d).c_str(), info.c_str());
-  return 0;
+  out << ",\"info\":{";
+  for (int field = 0; field < 5; ++field) {
+    out << (field ? ",\"" : "\"") << infoKeys[field] << "\":";
+    out.Quoted(session.InfoText(field));
+  }
+  out << "}}\n";
+  out.Flush();
+  return out.Failed() ? kExitFileError : 0;  // main reports why
 }

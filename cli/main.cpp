@@ -10,6 +10,7 @@
 #include "formats/formats.h"
 #include "framework/version.h"
 #include "platform/posix/posix_memory.h"
+#include "platform/posix/standard_streams.h"
 
 namespace {
 
@@ -43,7 +44,9 @@ void PrintHelp(std::FILE* out) {
     }
     // convert names the formats it writes, from the format table.
     std::fprintf(out, "  convert IN OUT      save IN as OUT (%s);\n", WrittenFormats(".", ", ", " or ").c_str());
-    std::fprintf(out, "  convert --to %s -o DIR IN...  each IN into DIR under its own name\n",
+    std::fprintf(out, "  convert --to %s -o DIR [--force] IN...\n"
+                 "                      each IN into DIR under its own name; existing files\n"
+                 "                      are kept unless --force is given\n",
                  WrittenFormats("", "|", "|").c_str());
   }
   std::fprintf(out, "\n  --help              this text\n  --version           the program's version\n");
@@ -53,11 +56,7 @@ void PrintHelp(std::FILE* out) {
   std::fprintf(out, "\n");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  // Large files load into huge pages where the kernel has them.
-  SetBlockMemory(PosixBlockMemory());
+int RunCommand(int argc, char** argv) {
   if (argc < 2) {
     PrintHelp(stderr);
     return kExitUsage;
@@ -84,4 +83,19 @@ int main(int argc, char** argv) {
   }
   std::fprintf(stderr, "nadelwerk-cli: unknown command '%s' (try --help)\n", command.c_str());
   return kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TakeClosedStandardDescriptors();
+  // Large files load into huge pages where the kernel has them.
+  SetBlockMemory(PosixBlockMemory());
+  const int status = RunCommand(argc, argv);
+  // Output that did not arrive (a full device, a closed stdout) is a
+  // failure, whatever the command made of it.
+  const int err = CloseStandardOutput();
+  if (err == 0) return status;
+  std::fprintf(stderr, "nadelwerk-cli: standard output: %s\n", std::strerror(err));
+  return status == 0 ? kExitFileError : status;
 }

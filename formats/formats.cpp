@@ -1,6 +1,7 @@
 #include "formats/formats.h"
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "export/dst_writer.h"
@@ -11,18 +12,44 @@ namespace {
 constexpr CSignature kPesSignatures[] = {{"#PES"}};
 constexpr CSignature kPecSignatures[] = {{"#PEC0001"}};
 
+// Every PEC file starts with "#PEC"; the reader takes the two version
+// digits after "00" as they come, so only the four letters are certain.
+bool PlausiblePec(const ByteView& file) {
+  constexpr char kStart[] = "#PEC";
+  for (std::size_t i = 0; i < 4 && i < file.size(); ++i)
+    if (file.u8(static_cast<std::int64_t>(i)) != static_cast<std::uint8_t>(kStart[i])) return false;
+  return true;
+}
+
+// A DST header is 512 bytes of text lines ended by CR, a 0x1A after them
+// and blanks; writers fill unused bytes with blanks or zeros, and labels
+// may hold bytes of any code page. A control byte other than those marks
+// no header line holds: a picture (PNG's bit depth at 24, say), an archive
+// or a program, not a design.
+bool PlausibleDst(const ByteView& file) {
+  constexpr std::int64_t kHeaderSize = 512;
+  for (std::int64_t i = 0; i < kHeaderSize && file.Has(i, 1); ++i) {
+    const std::uint8_t c = file.u8(i);
+    const bool mark = c == 0x00 || c == '\t' || c == '\n' || c == '\r' || c == 0x1A;
+    if (c < 0x20 && !mark) return false;
+    if (c == 0x7F) return false;
+  }
+  return true;
+}
+
 constexpr FormatEntry kFormats[] = {
     {.extension = ".PES", .name = "pes", .title = "Brother PES", .maker = "Brother",
      .mimeType = "application/x-pes", .code = FORMAT_BROTHER,
      .read = [](CDesign& d, int len) { d.ReadPes(len); }, .encode = nullptr, .allFilesRank = 0,
-     .signatures = kPesSignatures},
+     .signatures = kPesSignatures, .signatureRequired = true},
     {.extension = ".PEC", .name = "pec", .title = "Brother PEC", .maker = "Brother",
      .mimeType = "application/x-pec", .code = FORMAT_BROTHER,
      .read = [](CDesign& d, int len) { d.ReadPec(len); }, .encode = nullptr, .allFilesRank = 1,
-     .signatures = kPecSignatures},
+     .signatures = kPecSignatures, .plausible = PlausiblePec},
     {.extension = ".DST", .name = "dst", .title = "Tajima DST", .maker = "Tajima",
      .mimeType = "application/x-dst", .code = FORMAT_DST,
-     .read = [](CDesign& d, int len) { d.ReadDst(len); }, .encode = EncodeDst, .allFilesRank = 3},
+     .read = [](CDesign& d, int len) { d.ReadDst(len); }, .encode = EncodeDst, .allFilesRank = 3,
+     .plausible = PlausibleDst},
     {.extension = ".PCS", .name = "pcs", .title = "Pfaff PCS", .maker = "Pfaff",
      .mimeType = "application/x-pcs", .code = FORMAT_PCS,
      .read = [](CDesign& d, int len) { d.ReadPcs(len); }, .encode = EncodePcs, .allFilesRank = 2},
@@ -51,6 +78,31 @@ const FormatEntry* FindReader(const std::string& text) {
     if (at != std::string::npos && at > 0) return &entry;
   }
   return nullptr;
+}
+
+bool CarriesSignature(const FormatEntry& format, const ByteView& file) {
+  for (const CSignature& s : format.signatures) {
+    const auto n = static_cast<std::int64_t>(s.bytes.size());
+    if (!file.Has(s.offset, n)) continue;
+    if (std::equal(s.bytes.begin(), s.bytes.end(), file.UncheckedData(s.offset),
+                   [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; }))
+      return true;
+  }
+  return false;
+}
+
+const FormatEntry* ContentReader(const FormatEntry& named, const ByteView& file) {
+  if (file.size() == 0) return &named;
+  const FormatEntry* reader = &named;
+  if (!CarriesSignature(named, file)) {
+    const auto other = std::find_if(std::begin(kFormats), std::end(kFormats),
+                                    [&](const FormatEntry& f) { return CarriesSignature(f, file); });
+    if (other != std::end(kFormats))
+      reader = &*other;
+    else if (named.signatureRequired)
+      return nullptr;
+  }
+  return !reader->plausible || reader->plausible(file) ? reader : nullptr;
 }
 
 const FormatEntry* FindFormat(const std::string& name) {

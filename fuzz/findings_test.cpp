@@ -43,7 +43,8 @@ TEST(FuzzFindings, BlocksWithoutFileColourDoNotKeepThePreviousFilesColours) {
   EXPECT_EQ(ColoursAfter(PecFile(colourful), {}, "leer.pec", 1), std::vector<COLORREF>{black});
   EXPECT_EQ(ColoursAfter(PesFile({colourful}), PesFile({twoChanges}), "b.pes", 3),
             (std::vector<COLORREF>{blue, black, black}));
-  EXPECT_EQ(ColoursAfter(PesFile({colourful}), Bytes(12, 0), "kurz.pes", 1), std::vector<COLORREF>{black});
+  EXPECT_EQ(ColoursAfter(PesFile({colourful}), ByteBuilder().text("#PES0001").fill(4), "kurz.pes", 1),
+            std::vector<COLORREF>{black});
 
   const COLORREF janome0 = palette.dlg.m_janomePalette[0], janome12 = palette.dlg.m_janomePalette[12];
   EXPECT_EQ(ColoursAfter(SewFile({40, 41, 42}, {0x80, 0x10}), SewFile({12}, {0x80, 0x01, 0x80, 0x01, 0x80, 0x10}),

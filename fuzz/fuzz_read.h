@@ -5,6 +5,8 @@
 #include <cstdint>
 
 // 1. The bytes load into a fresh dialog; the design holds its invariants.
+//    Bytes that cannot be a file of the format are refused instead, with
+//    the design before unchanged (then so is step 2, and step 3 is left out).
 // 2. A cut of them (the last byte picks one of 16 lengths) loads into the
 //    same dialog, whose buffers still hold the longer file; invariants again.
 // 3. The cut loads into a fresh dialog and must give what step 2 gave: a

@@ -121,7 +121,9 @@ std::string FindOutputFault(const CViewerDlg& dlg, const FormatEntry& format,
 int FuzzSaveAndPaint(int reader, int turns, int zoom, const std::uint8_t* data, std::size_t size) {
   CHeadlessViewer v({.disk = false, .paint = true});
   const std::string name = std::string("fuzz.") + Formats()[reader].name;
-  if (v.Load(data, size, name) != LoadOutcome::loaded) Fail("load failed");
+  const LoadOutcome outcome = v.Load(data, size, name);
+  if (outcome == LoadOutcome::unreadable) return 0;  // nothing read, nothing to save
+  if (outcome != LoadOutcome::loaded) Fail("load failed");
   CheckDesignInvariants(v.dlg, v.platform, size, "loaded for saving");
   const CDesignSnapshot loaded = TakeSnapshot(v.dlg, v.platform);
 

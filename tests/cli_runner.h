@@ -1,5 +1,5 @@
 // Runs nadelwerk-cli (its path comes from the test target's NADELWERK_CLI
-// definition) with stderr discarded.
+// definition) with stderr discarded, or capturing stderr alone.
 #pragma once
 #include <sys/wait.h>
 
@@ -8,11 +8,11 @@
 
 struct CliRun {
   int status;       // exit status, -1 when the program did not exit normally
-  std::string out;  // what it printed on stdout
+  std::string out;  // what it printed on the captured stream
 };
 
-inline CliRun RunCli(const std::string& args) {
-  const std::string command = std::string(NADELWERK_CLI) + " " + args + " 2>/dev/null";
+// Runs a shell command and captures its stdout.
+inline CliRun RunShell(const std::string& command) {
   CliRun run{-1, {}};
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;
@@ -24,4 +24,14 @@ inline CliRun RunCli(const std::string& args) {
   return run;
 }
 
+inline CliRun RunCli(const std::string& args) {
+  return RunShell(std::string(NADELWERK_CLI) + " " + args + " 2>/dev/null");
+}
+
 inline int CliStatus(const std::string& args) { return RunCli(args).status; }
+
+// What nadelwerk-cli printed on stderr; its stdout goes where stdoutTo
+// sends it (discarded unless told otherwise: ">/dev/full", ">&-").
+inline CliRun RunCliErrors(const std::string& args, const std::string& stdoutTo = ">/dev/null") {
+  return RunShell(std::string(NADELWERK_CLI) + " " + args + " 2>&1 " + stdoutTo);
+}

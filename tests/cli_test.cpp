@@ -3,7 +3,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "framework/version.h"
@@ -149,4 +151,63 @@ TEST(CliTest, LoadWithoutEnoughMemoryFailsCleanly) {
                                               dir.path().string() + "/gross.png --size 10000x10000"),
             1);
 #endif
+}
+
+// Output that does not arrive is a failure with a message: a full device,
+// a closed stdout, for every command that prints.
+TEST(CliTest, LostOutputFailsTheCommand) {
+  TempDir dir;
+  const std::string a = dir.Write("a.dst", SmallDst());
+  for (const std::string& args : {"info " + a, "dump " + a, std::string("--help"), std::string("--version")}) {
+    for (const std::string& to : {std::string(">/dev/full"), std::string(">&-")}) {
+      const CliRun run = RunCliErrors(args, to);
+      EXPECT_EQ(run.status, 1) << args << " " << to;
+      EXPECT_EQ(run.out.rfind("nadelwerk-cli: standard output: ", 0), 0u) << args << " " << to << ": " << run.out;
+    }
+  }
+  // A dump larger than any buffer: the failure is found while writing.
+  const CliRun big = RunCliErrors("dump " + dir.Write("b.dst", BusyDst()), ">/dev/full");
+  EXPECT_EQ(big.status, 1);
+  EXPECT_EQ(big.out, "nadelwerk-cli: standard output: " + std::string(std::strerror(ENOSPC)) + "\n");
+}
+
+// dump writes its JSON as it makes it: a design whose text is many times
+// the memory the process may have still dumps whole.
+TEST(CliTest, DumpStreamsItsJson) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
+#else
+  TempDir dir;
+  // 3 million stitches: 15 MB of records, and as they wander over the
+  // whole 16-bit range, over 45 MB of JSON.
+  ByteBuilder b;
+  b.fill(512, ' ');
+  for (int i = 0; i < 3'000'000; ++i) {
+    if (i % 2) b.bytes({0x05, 0x05, 0x07});  // X +121
+    else b.bytes({0xA0, 0xA0, 0x23});         // Y -121
+  }
+  const std::string big = dir.Write("gross.dst", b.bytes({0x00, 0x00, 0xF3}));
+  const std::string command = "ulimit -v 98304; exec " + std::string(NADELWERK_CLI) + " dump " + big +
+                              " 2>/dev/null | wc -c";
+  const CliRun run = RunShell(command);
+  EXPECT_GT(std::stoull(run.out), 45'000'000ull);
+  const CliRun status = RunShell("ulimit -v 98304; " + std::string(NADELWERK_CLI) + " dump " + big +
+                                 " >/dev/null 2>&1; echo $?");
+  EXPECT_EQ(status.out, "0\n");
+#endif
+}
+
+// render never replaces the design it draws, by its name or a link.
+TEST(CliTest, RenderRefusesItsInputAsOutput) {
+  TempDir dir;
+  const std::string a = dir.Write("a.dst", SmallDst());
+  std::filesystem::create_symlink(a, dir.path() / "bild.png");
+  std::filesystem::create_hard_link(a, dir.path() / "hart.png");
+  for (const std::string& out : {a, (dir.path() / "bild.png").string(), (dir.path() / "hart.png").string()}) {
+    const CliRun run = RunCliErrors("render " + a + " " + out);
+    EXPECT_EQ(run.status, 1) << out;
+    EXPECT_NE(run.out.find("refused"), std::string::npos) << run.out;
+  }
+  EXPECT_EQ(ReadFileBytes(a), SmallDst());
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "bild.png"));
 }

@@ -300,36 +300,16 @@ TEST_F(DstSaveFailureTest, LinkToNothingYetCreatesTheFileItNames) {
   EXPECT_EQ(written.size(), 512u + 3u * 3002u + 3u);
 }
 
-namespace {
-
-int g_interruption = 0;
-
-}  // namespace
-
 // An interrupt or a termination in the middle of a save ends the program as
 // the signal says, and the temporary file goes with it. The signal arrives
-// deterministically: a file size limit stops the write part-way, and the
-// limit's own signal raises the interruption.
+// deterministically (RunEndedMidWrite).
 TEST_F(DstSaveFailureTest, InterruptedSaveRemovesItsTemporaryFile) {
   const std::string target = dir.Write("alt.dst", old);
   for (int sig : {SIGINT, SIGTERM}) {
-    g_interruption = sig;
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      struct sigaction raiser {};
-      raiser.sa_handler = [](int) { ::raise(g_interruption); };
-      ::sigaction(SIGXFSZ, &raiser, nullptr);
-      rlimit small{};
-      ::getrlimit(RLIMIT_FSIZE, &small);
-      small.rlim_cur = 4096;
-      ::setrlimit(RLIMIT_FSIZE, &small);
+    const int status = RunEndedMidWrite(sig, [&] {
       platform.saveAnswers.push_back({true, target});
       dlg.OnSaveDst();
-      ::_exit(0);  // not reached when the signal ends the program
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    });
     ASSERT_TRUE(WIFSIGNALED(status)) << "signal " << sig << ", status " << status;
     EXPECT_EQ(WTERMSIG(status), sig);
     ExpectOldFileAlone(target);

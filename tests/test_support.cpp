@@ -1,5 +1,11 @@
 #include "tests/test_support.h"
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -98,4 +104,31 @@ std::vector<std::filesystem::path> CorpusFiles(const std::string& extension) {
   }
   std::sort(files.begin(), files.end());
   return files;
+}
+
+namespace {
+
+int g_ending = 0;
+
+}  // namespace
+
+int RunEndedMidWrite(int sig, const std::function<void()>& save) {
+  g_ending = sig;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    struct sigaction raiser {};
+    raiser.sa_handler = [](int) { ::raise(g_ending); };
+    ::sigaction(SIGXFSZ, &raiser, nullptr);
+    rlimit limit{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = 4096;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    rlimit noCore{};
+    ::setrlimit(RLIMIT_CORE, &noCore);
+    save();
+    ::_exit(0);  // not reached when the signal ends the program
+  }
+  int status = 0;
+  if (child > 0) ::waitpid(child, &status, 0);
+  return status;
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -107,6 +108,12 @@ class TempDir {
 };
 
 Bytes ReadFileBytes(const std::filesystem::path& path);
+
+// Runs save in a child process that sig ends in the middle of its first
+// write past 4 KiB (a file size limit stops the write there, and the
+// limit's own signal raises sig; no core file). Returns the child's wait
+// status.
+int RunEndedMidWrite(int sig, const std::function<void()>& save);
 
 // Files of the shared corpus folder with the given extension (lower case,
 // without dot); empty when the corpus is absent.

@@ -14,6 +14,7 @@
 
 #include "design/thread_charts.h"
 #include "formats/formats.h"
+#include "platform/png/png_file.h"
 #include "render/device_context.h"
 #include "tests/brother_fixture.h"
 #include "tests/test_support.h"
@@ -435,6 +436,16 @@ TEST_F(ThumbnailerTest, FilesWithoutAPictureFailWithOneLineAndLeaveNothing) {
   const std::string good = dir.Write("good.sew", SewFile(ThreeBlocks(false, true)));
   const std::string nowhere = (dir.path() / "no-such-folder" / "out.png").string();
   ExpectRefused(Thumbnail(good, nowhere), nowhere, "output folder missing");
+  // Files that are not what their name says: no picture.
+  ByteBuilder text;
+  text.text("Nur eine Notiz, kein Muster.\n").padTo(2000, ' ');
+  ExpectRefused(Thumbnail(dir.Write("notiz.pes", text), output), output, "text named .pes");
+  CPixelBuffer pixels;
+  pixels.Resize(64, 64);
+  for (std::size_t i = 0; i < pixels.pixels.size(); ++i) pixels.pixels[i] = i % 5 ? 0xFFFFFF : 0x103060;
+  const HostRun png = Thumbnail(dir.Write("bild.dst", EncodePng(pixels)), output);
+  ExpectRefused(png, output, "PNG named .dst");
+  EXPECT_NE(png.err.find("kein lesbares Stickmuster"), std::string::npos) << png.err;
   // A name with a line break still gives one line.
   ExpectRefused(Thumbnail(dir.Write("two\nlines.txt", {}), output), output, "line break in the name");
 }
@@ -453,6 +464,11 @@ TEST_F(ThumbnailerTest, InputUris) {
   ExpectRefused(RunWithInput("smb://server/share/a.pes", output), output, "another scheme");
   ExpectRefused(RunWithInput("file://" + escaped + "%zz", output), output, "broken escape");
   ExpectRefused(RunWithInput("file://" + escaped + "%00.sew", output), output, "escaped NUL");
+  // file:///dir%2Fname.sew is one name with a slash in it, not dir/name.sew
+  // (which exists here).
+  std::string slashed = escaped;
+  slashed.replace(slashed.rfind('/'), 1, "%2F");
+  ExpectRefused(RunWithInput("file://" + slashed, output), output, "escaped slash");
   ExpectRefused(RunWithInput("file:relative.sew", output), output, "relative URI");
 }
 
@@ -471,4 +487,32 @@ TEST_F(ThumbnailerTest, UsageErrors) {
   Picture p;
   ASSERT_TRUE(ReadPicture(output, p));
   EXPECT_EQ(p.width, 256);
+}
+
+// OUTPUT is never the input, by any name, and an existing OUTPUT is written
+// in place only when it is a regular file reached without a link.
+TEST_F(ThumbnailerTest, OutputIsNeverTheInputNorFollowedThroughALink) {
+  const Bytes design = SewFile(ThreeBlocks(false, true));
+  const std::string input = dir.Write("a.sew", design);
+  fs::create_symlink(input, dir.path() / "link.png");
+  fs::create_hard_link(input, dir.path() / "hard.png");
+  for (const std::string& output : {input, (dir.path() / "link.png").string(), (dir.path() / "hard.png").string()}) {
+    const HostRun run = Thumbnail(input, output);
+    EXPECT_NE(run.status, 0) << output;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_EQ(ReadFileBytes(input), design) << output;
+  }
+  // A link at OUTPUT to some other file: that file stays as it is.
+  const Bytes other{'a', 'n', 'd', 'e', 'r', 's'};
+  const std::string victim = dir.Write("andere.txt", other);
+  fs::create_symlink(victim, dir.path() / "thumb.png");
+  const HostRun run = Thumbnail(input, (dir.path() / "thumb.png").string());
+  EXPECT_NE(run.status, 0);
+  EXPECT_EQ(ReadFileBytes(victim), other);
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "thumb.png"));
+  // A regular file is still written in place.
+  const std::string plain = dir.Write("plain.png", {});
+  ASSERT_EQ(Thumbnail(input, plain).status, 0);
+  Picture p;
+  EXPECT_TRUE(ReadPicture(plain, p));
 }

@@ -65,11 +65,18 @@ bool InputToPath(const std::string& input, std::string& path, std::string& reaso
     }
     const int hi = i + 2 < rest.size() ? HexDigit(rest[i + 1]) : -1;
     const int lo = hi >= 0 ? HexDigit(rest[i + 2]) : -1;
-    if (lo < 0 || (hi == 0 && lo == 0)) {
+    if (lo < 0) {
       reason = "broken escape in the file URI";
       return false;
     }
-    path += static_cast<char>(hi * 16 + lo);
+    // A slash or a zero byte escaped inside a segment would name another
+    // file than the URI does (file:///dir%2Fname.dst is one name, not dir/name.dst).
+    const char c = static_cast<char>(hi * 16 + lo);
+    if (c == '/' || c == '\0') {
+      reason = c == '/' ? "escaped '/' in a segment of the file URI" : "escaped zero byte in the file URI";
+      return false;
+    }
+    path += c;
     i += 2;
   }
   return true;

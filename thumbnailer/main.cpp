@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "framework/version.h"
+#include "platform/posix/posix_files.h"
+#include "platform/posix/standard_streams.h"
 #include "thumbnailer/thumbnailer.h"
 
 namespace {
@@ -74,9 +76,17 @@ int Fail(const std::string& input, const std::string& reason) {
   return kExitFailed;
 }
 
+// The status after printing to stdout: a failure when the text was lost.
+int Printed() {
+  const int err = CloseStandardOutput();
+  if (err) std::fprintf(stderr, "nadelwerk-thumbnailer: standard output: %s\n", std::strerror(err));
+  return err ? kExitFailed : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  TakeClosedStandardDescriptors();
   LimitResources();
   int size = kDefaultSize;
   std::vector<std::string> positional;
@@ -89,10 +99,10 @@ int main(int argc, char** argv) {
       options = false;
     } else if (a == "--help" || a == "-h") {
       std::fputs(kUsage, stdout);
-      return 0;
+      return Printed();
     } else if (a == "--version") {
       std::printf("nadelwerk-thumbnailer %s\n", kAppVersion);
-      return 0;
+      return Printed();
     } else if (a == "-s" && i + 1 < argc) {
       if (!ParseSize(argv[++i], size)) {
         std::fprintf(stderr, "nadelwerk-thumbnailer: SIZE must be 1 to %d pixels\n", kMaxSize);
@@ -112,6 +122,8 @@ int main(int argc, char** argv) {
 
   std::string path, reason;
   if (!InputToPath(input, path, reason)) return Fail(input, reason);
+  // Through a link or a hard link alike: the picture never replaces the design.
+  if (SameFile(path, output)) return Fail(path, "OUTPUT is this input file, not written");
   try {
     if (!MakeThumbnail(path, output, size, reason)) return Fail(path, reason);
   } catch (const std::bad_alloc&) {

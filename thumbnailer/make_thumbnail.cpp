@@ -60,13 +60,16 @@ class CLimitedFiles : public IFileSystem {
 
 // Thumbnail hosts create OUTPUT themselves and read the picture back
 // through the descriptor they keep open, so a file renamed into its place
-// would go unseen: an existing OUTPUT is overwritten in place. A new one
-// goes through the files' safe path, so that it appears complete or not at
-// all. Either way OUTPUT is touched only once the whole PNG is in memory.
+// would go unseen: an existing OUTPUT is overwritten in place, but only a
+// regular file named by OUTPUT itself, not one a link at OUTPUT leads to
+// (a link is refused). A new one goes through the files' safe path, so
+// that it appears complete or not at all. Either way OUTPUT is touched only
+// once the whole PNG is in memory.
 void WritePicture(IFileSystem& files, const std::string& output, const std::vector<std::uint8_t>& png) {
-  const int fd = ::open(output.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+  const int fd = ::open(output.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
   // A picture can be made again: not worth waiting for the disk.
   if (fd < 0 && errno == ENOENT) return files.WriteWholeFileUnsynced(output, png.data(), png.size());
+  if (fd < 0 && errno == ELOOP) throw CFileException{FileCause::accessDenied, output};
   auto fail = [&](int err) {
     if (fd >= 0) ::close(fd);
     throw CFileException{FileCauseFromErrno(err), output};
@@ -104,6 +107,9 @@ bool MakeThumbnail(const std::string& path, const std::string& output, int size,
         reason = "larger than " + std::to_string(kMaxInputBytes >> 20) + " MiB, not read";
       else
         reason = viewer.platform.notices.empty() ? "cannot be read" : viewer.platform.notices.back();
+      return false;
+    case LoadOutcome::unreadable:  // the report names the file
+      reason = viewer.platform.notices.back();
       return false;
     default:
       reason = "no file given";

@@ -11,7 +11,8 @@ inline constexpr int kMaxSize = 2048;
 
 // The local path that INPUT names: a path as it is, or a file: URI
 // (file:///p, file://localhost/p) with its %XX escapes decoded. False, with
-// a reason, for another scheme, another host or a broken escape.
+// a reason, for another scheme, another host, a broken escape, or an escape
+// of '/' or of a zero byte (no segment of a path holds them).
 bool InputToPath(const std::string& input, std::string& path, std::string& reason);
 
 // Loads the file at path as the window does and writes the picture of its

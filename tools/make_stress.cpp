@@ -6,6 +6,7 @@
 //   make-stress tiny-sew OUT [MIB]         the same as a SEW file
 //   make-stress random-square-sew OUT [MM] 32 MiB of stitches between random points of
 //                                          an MM mm square (default 1, at most 12)
+//   make-stress long-pec OUT [MIB]         PEC stitches of 204.8 mm (default 32 MiB)
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -21,7 +22,8 @@ using namespace stress;
 int Usage() {
   std::fputs(
       "usage: make-stress dense-dst OUT [STITCHES] | multipart-pes OUT [MIB] |\n"
-      "                   tiny-dst OUT [MIB] | tiny-sew OUT [MIB] | random-square-sew OUT [MM]\n",
+      "                   tiny-dst OUT [MIB] | tiny-sew OUT [MIB] | random-square-sew OUT [MM] |\n"
+      "                   long-pec OUT [MIB]\n",
       stderr);
   return 2;
 }
@@ -44,6 +46,8 @@ int main(int argc, char** argv) {
     bytes = TinySew(mib ? mib : 4u << 20);
   else if (kind == "random-square-sew" && count <= 12)
     bytes = RandomSquareSew(32u << 20, count > 0 ? static_cast<int>(count) * 10 : 10);
+  else if (kind == "long-pec")
+    bytes = LongPec(mib ? mib : 32u << 20);
   else
     return Usage();
   std::FILE* f = std::fopen(argv[2], "wb");

@@ -78,6 +78,23 @@ inline Bytes RandomSquareSew(std::size_t size, int side) {
     y = ny;
   }
   out.insert(out.end(), {0x80, 0x10});
+// A PEC file of stitches 204.8 mm long (the longest a long field holds),
+// back and forth on the diagonal: every stitch takes 4 bytes here and 17
+// records in a DST file.
+inline Bytes LongPec(std::size_t size) {
+  Bytes out(8 + 532, ' ');
+  std::memcpy(out.data(), "#PEC0001LA:LANG", 15);
+  out[8 + 48] = 0;  // one colour
+  out[8 + 49] = 5;
+  for (std::size_t i = 8 + 512; i < out.size(); ++i) out[i] = 0;
+  out[8 + 520] = out[8 + 522] = 0xFF;  // width and height 2047
+  out[8 + 521] = out[8 + 523] = 0x07;
+  // A long field is 1000nnnn cccccccc, 12 bits: +2047 is 0x87 0xFF, -2047 0x88 0x01.
+  for (std::size_t i = 0; out.size() + 6 <= size; ++i) {
+    const std::uint8_t hi = i % 2 ? 0x88 : 0x87, lo = i % 2 ? 0x01 : 0xFF;
+    out.insert(out.end(), {hi, lo, hi, lo});
+  }
+  out.insert(out.end(), {0xFF, 0x00});
   return out;
 }
 

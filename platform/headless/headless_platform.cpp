@@ -1,5 +1,6 @@
 #include "platform/headless/headless_platform.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "framework/dialog.h"
@@ -44,7 +45,17 @@ Reply NextAnswer(std::deque<Reply>& answers, std::vector<Request>& requests, con
 
 void CHeadlessPlatform::Box(std::vector<std::string>& log, const std::string& text) {
   log.push_back(text);
-  if (echoBoxes) std::fprintf(stderr, "%s\n", text.c_str());
+  if (!echoBoxes) return;
+  if (echoPrefix.empty()) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+    return;
+  }
+  // Every line names what the prefix says (the input of a batch).
+  for (std::size_t from = 0; from <= text.size();) {
+    const std::size_t end = std::min(text.find('\n', from), text.size());
+    if (end > from) std::fprintf(stderr, "%s%s\n", echoPrefix.c_str(), text.substr(from, end - from).c_str());
+    from = end + 1;
+  }
 }
 
 void CHeadlessPlatform::NoticeBox(const std::string& text) { Box(notices, text); }

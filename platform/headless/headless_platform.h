@@ -25,6 +25,7 @@ class CHeadlessPlatform : public IPlatform {
   int repaintCount = 0;                     // whole-dialog repaints
   bool paintOnRepaint = true;               // run the paint handler on a repaint
   bool echoBoxes = false;                   // also print boxes to stderr
+  std::string echoPrefix;                   // before every printed line of a box
   bool acceptingDrops = false;
   IFileSystem* files = &PosixFileSystem();
 

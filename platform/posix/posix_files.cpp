@@ -1,19 +1,17 @@
 // Files of this machine through POSIX calls, with errno mapped to the
 // file-error causes.
 #include <fcntl.h>
-#include <limits.h>
-#include <signal.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
 #include <cstdio>
-#include <iterator>
 #include <string>
 
 #include "platform/posix/posix_files.h"
+#include "platform/posix/temp_file_guard.h"
 
 namespace {
 
@@ -86,86 +84,10 @@ std::string FollowLinks(const std::string& requested) {
   Throw(ELOOP, requested);
 }
 
-// While a save writes its temporary file, an interrupt or a termination
-// removes that file before the program ends as the signal says, and a file
-// size limit fails the write (reported as a full disk) instead of ending
-// the program. Signals the program ignores stay ignored.
-class CTempFileGuard {
- public:
-  // Signals are held back from before the temporary file exists until it is
-  // recorded, so none can end the program in between.
-  CTempFileGuard() {
-    const sigset_t held = CleanupSignals();
-    ::sigprocmask(SIG_BLOCK, &held, &m_savedMask);
-  }
-  ~CTempFileGuard() { Clear(); }
-
-  // Records the temporary file (path is mkstemp's result) and lets the
-  // signals through.
-  void Watch(const std::string& path) {
-    if (path.size() < s_temp.size()) {
-      path.copy(s_temp.data(), path.size());
-      s_temp[path.size()] = '\0';
-    }
-    for (std::size_t i = 0; i < std::size(kCleanupSignals); ++i) {
-      struct sigaction cleanup {};
-      cleanup.sa_handler = &CTempFileGuard::OnSignal;
-      sigfillset(&cleanup.sa_mask);
-      ::sigaction(kCleanupSignals[i], nullptr, &s_previous[i]);
-      if (s_previous[i].sa_handler != SIG_IGN) ::sigaction(kCleanupSignals[i], &cleanup, nullptr);
-    }
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    ::sigaction(SIGXFSZ, nullptr, &m_previousFileSize);
-    if (m_previousFileSize.sa_handler == SIG_DFL) ::sigaction(SIGXFSZ, &ignore, nullptr);
-    m_watching = true;
-    ::sigprocmask(SIG_SETMASK, &m_savedMask, nullptr);
-  }
-
-  // The temporary file is gone (renamed or removed): back to the program's
-  // own handling of the signals.
-  void Clear() {
-    if (!m_watching) {
-      ::sigprocmask(SIG_SETMASK, &m_savedMask, nullptr);
-      return;
-    }
-    const sigset_t held = CleanupSignals();
-    ::sigprocmask(SIG_BLOCK, &held, nullptr);
-    s_temp[0] = '\0';
-    for (std::size_t i = 0; i < std::size(kCleanupSignals); ++i)
-      if (s_previous[i].sa_handler != SIG_IGN) ::sigaction(kCleanupSignals[i], &s_previous[i], nullptr);
-    ::sigaction(SIGXFSZ, &m_previousFileSize, nullptr);
-    m_watching = false;
-    ::sigprocmask(SIG_SETMASK, &m_savedMask, nullptr);
-  }
-
- private:
-  static sigset_t CleanupSignals() {
-    sigset_t set;
-    sigemptyset(&set);
-    for (int sig : kCleanupSignals) sigaddset(&set, sig);
-    return set;
-  }
-  static constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
-  static void OnSignal(int sig) {
-    if (s_temp[0] != '\0') ::unlink(s_temp.data());
-    for (std::size_t i = 0; i < std::size(kCleanupSignals); ++i)
-      if (kCleanupSignals[i] == sig) ::sigaction(sig, &s_previous[i], nullptr);
-    // Delivered once this handler returns, with the program's own handling.
-    ::raise(sig);
-  }
-
-  // Read by the handler, so fixed storage rather than a std::string.
-  static inline std::array<char, PATH_MAX + 32> s_temp{};
-  static inline struct sigaction s_previous[std::size(kCleanupSignals)] = {};
-  sigset_t m_savedMask{};
-  struct sigaction m_previousFileSize {};
-  bool m_watching = false;
-};
-
 class PosixFiles : public IFileSystem {
  public:
+  explicit PosixFiles(bool unnamed) : m_unnamed(unnamed) {}
+
   std::unique_ptr<CInputFile> OpenForRead(const std::string& path) override {
     // Non-blocking, so that opening a named pipe does not wait for a writer.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -197,10 +119,13 @@ class PosixFiles : public IFileSystem {
   }
 
  private:
-  // A temporary file in the target's folder, renamed over the target only
-  // when complete (and, with sync, on disk).
-  static void Replace(const std::string& requested, const std::uint8_t* data, std::size_t size,
-                      bool sync) {
+  // The new content goes into a file of its own in the target's folder,
+  // which takes the target's place only when complete (and, with sync, on
+  // disk). Where the file system has unnamed files (O_TMPFILE), that file
+  // has no name until it is complete, so nothing is left behind whatever
+  // ends the program, SIGKILL and a power cut included; elsewhere it is a
+  // hidden temporary file that the cleanup signals remove.
+  void Replace(const std::string& requested, const std::uint8_t* data, std::size_t size, bool sync) {
     // Saving onto a link replaces the file it points to, not the link.
     const std::string path = FollowLinks(requested);
     // Only a regular file is replaced. A device, a pipe or a folder is not
@@ -221,8 +146,76 @@ class PosixFiles : public IFileSystem {
       ::umask(mask);
       mode = 0666 & ~mask;
     }
-
     const std::string folder = FolderOf(path);
+    const CFileSizeLimitAsError sizeLimit;
+    if (m_unnamed && ReplaceThroughUnnamed(requested, path, folder, data, size, mode, sync)) return;
+    ReplaceThroughNamed(requested, path, folder, data, size, mode, sync);
+  }
+
+  // False, with nothing written, where the file system or the system has no
+  // unnamed files or cannot give them a name (no /proc): then the named
+  // temporary file serves. Any other failure is thrown.
+  static bool ReplaceThroughUnnamed(const std::string& requested, const std::string& path,
+                                    const std::string& folder, const std::uint8_t* data,
+                                    std::size_t size, mode_t mode, bool sync) {
+    // Whatever refuses the unnamed file (no support, no folder, no access)
+    // is left to the named path, which reports it as it always has.
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    if (fd < 0) return false;
+    auto fail = [&](int err, bool named) {
+      ::close(fd);
+      Throw(err, named ? requested : std::string());
+    };
+    if (const int err = WriteAll(fd, data, size)) fail(err, true);
+    if (::fchmod(fd, mode) != 0) fail(errno, true);
+    if (sync && ::fsync(fd) != 0) fail(errno, true);
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    // A new file is linked at its name at once. Over an existing one, a link
+    // under a temporary name is renamed over it: the name lives only for
+    // the two calls, and the cleanup signals remove it.
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+      if (errno != EEXIST) {
+        const int err = errno;
+        ::close(fd);
+        if (err == ENOENT || err == EPERM || err == EOPNOTSUPP || err == EXDEV) return false;
+        Throw(err, requested);
+      }
+      CTempFileGuard guard;
+      const std::string temp = LinkUnderFreeName(self, folder);
+      if (temp.empty()) fail(errno, true);
+      guard.Watch(temp);
+      if (::rename(temp.c_str(), path.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(temp.c_str());
+        fail(err, true);
+      }
+      guard.Clear();
+    }
+    if (::close(fd) != 0) Throw(errno);  // a failing close names no file
+    if (sync) SyncFolder(folder);
+    return true;
+  }
+
+  // Links the open file at a free hidden name in folder; that name, or
+  // empty (errno set) when no link could be made.
+  static std::string LinkUnderFreeName(const std::string& self, const std::string& folder) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      std::uint32_t bits = 0;
+      if (::getrandom(&bits, sizeof bits, 0) != static_cast<ssize_t>(sizeof bits))
+        bits = static_cast<std::uint32_t>(::getpid()) * 2654435761u + static_cast<std::uint32_t>(attempt);
+      char suffix[16];
+      std::snprintf(suffix, sizeof suffix, "%08x", bits);
+      const std::string temp = folder + "/.nadelwerk-" + suffix;
+      if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) return temp;
+      if (errno != EEXIST) return {};
+    }
+    errno = EEXIST;
+    return {};
+  }
+
+  static void ReplaceThroughNamed(const std::string& requested, const std::string& path,
+                                  const std::string& folder, const std::uint8_t* data, std::size_t size,
+                                  mode_t mode, bool sync) {
     std::string temp = folder + "/.nadelwerk-XXXXXX";
     CTempFileGuard guard;
     const int fd = ::mkstemp(temp.data());
@@ -248,14 +241,19 @@ class PosixFiles : public IFileSystem {
       Throw(err, requested);
     }
     guard.Clear();
-    if (!sync) return;
-    // Make the rename itself durable; the data is already safe either way.
+    if (sync) SyncFolder(folder);
+  }
+
+  // Makes the new name itself durable; the data is already safe either way.
+  static void SyncFolder(const std::string& folder) {
     const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
       ::fsync(dir);
       ::close(dir);
     }
   }
+
+  bool m_unnamed;
 };
 
 }  // namespace
@@ -271,7 +269,23 @@ int WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
   return 0;
 }
 
+std::optional<CFileId> FileIdOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+  return CFileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  const auto idA = FileIdOf(a);
+  return idA && idA == FileIdOf(b);
+}
+
 IFileSystem& PosixFileSystem() {
-  static PosixFiles files;
+  static PosixFiles files(true);
+  return files;
+}
+
+IFileSystem& PosixFileSystemWithNamedTemp() {
+  static PosixFiles files(false);
   return files;
 }
