@@ -107,6 +107,13 @@ int RunRender(const CliArgs& args) {
     std::fputs(kUsage, stderr);
     return kExitUsage;
   }
+  // The picture never replaces the design it shows (a link or a hard link
+  // to it included).
+  if (SameFile(o.input, o.output)) {
+    std::fprintf(stderr, "nadelwerk-cli: %s: refused, the output %s is this input\n", o.input.c_str(),
+                 o.output.c_str());
+    return kExitFileError;
+  }
   const std::string ext = LowerExtension(o.output);
   if (ext != "png" && ext != "svg" && ext != "pdf") {
     std::fprintf(stderr, "nadelwerk-cli: %s: render writes .png, .svg or .pdf\n", o.output.c_str());
@@ -122,13 +129,6 @@ int RunRender(const CliArgs& args) {
   // Every repaint draws the whole frames anew, so only the last one counts:
   // the load and the view handlers repaint without painting, and the frames
   // are painted once when the view is set.
-  // The picture never replaces the design it shows (a link or a hard link
-  // to it included).
-  if (SameFile(o.input, o.output)) {
-    std::fprintf(stderr, "nadelwerk-cli: %s: refused, the output %s is this input\n", o.input.c_str(),
-                 o.output.c_str());
-    return kExitFileError;
-  }
   CliSession session(false);
   const int frameId = o.thumbnail ? IDC_THUMBNAIL : IDC_PREVIEW;
   if (o.width > 0) session.platform.SetFrameSize(frameId, o.width, o.height);

@@ -78,6 +78,9 @@ inline Bytes RandomSquareSew(std::size_t size, int side) {
     y = ny;
   }
   out.insert(out.end(), {0x80, 0x10});
+  return out;
+}
+
 // A PEC file of stitches 204.8 mm long (the longest a long field holds),
 // back and forth on the diagonal: every stitch takes 4 bytes here and 17
 // records in a DST file.
