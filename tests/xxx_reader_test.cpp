@@ -83,6 +83,10 @@ TEST_F(XxxReaderTest, ThePaletteFoundWithoutAUsablePointer) {
     EXPECT_EQ(Colors(dlg.m_threads), (std::vector<COLORREF>{RGB(0x10, 0x20, 0x30)})) << pointer;
     EXPECT_EQ(dlg.m_bThreadColors, TRUE);
   }
+  // End of stitches, then the end block, and no pointer: the palette
+  // still starts after the end block, not after the end of stitches.
+  Load(XxxFile({0x05, 0x05, 0x7F, 0x18, 0x00, 0x00}, {0xE5E5E5}, 0));
+  EXPECT_EQ(Colors(dlg.m_threads), (std::vector<COLORREF>{RGB(0xE5, 0xE5, 0xE5)}));
   // No end block at all: no palette; the blocks get the preview's colours.
   Bytes noEnd = XxxFile({0x05, 0x05, 0x7F, 0x08, 0x00, 0x00}, {});
   noEnd.resize(noEnd.size() - 6);
