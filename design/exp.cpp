@@ -17,6 +17,7 @@
 
 #include "design/byte_view.h"
 #include "design/info_text.h"
+#include "design/stitch_pairs.h"
 
 namespace {
 
@@ -41,15 +42,10 @@ void ReadExp(CDesign& design, int len) {
 
   std::int16_t x = 0, y = 0;
   std::int64_t p = 0;
-  while (p + 1 < size) {
-    const std::uint8_t b0 = data[p];
-    if (b0 != kEscape) {
-      x = static_cast<std::int16_t>(x + Signed(b0));
-      y = static_cast<std::int16_t>(y - Signed(data[p + 1]));
-      design.AddStitch(x, y);
-      p += 2;
-      continue;
-    }
+  for (;;) {
+    p = DecodeStitchPairs(design, data, p, size, x, y, [](std::uint8_t b) { return b == kEscape; });
+    // The stitches end at a command or at the file's end; a command cut by
+    // the end is not decoded.
     if (p + 3 >= size) break;
     const std::uint8_t code = data[p + 1];
     const int dx = Signed(data[p + 2]), dy = Signed(data[p + 3]);

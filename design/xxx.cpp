@@ -31,6 +31,7 @@
 
 #include "design/exp.h"
 #include "design/info_text.h"
+#include "design/stitch_pairs.h"
 
 namespace {
 
@@ -68,14 +69,11 @@ std::int64_t DecodeRecords(CDesign& design, const ByteView& file) {
     y = static_cast<std::int16_t>(y - dy);
   };
   std::int64_t p = kRecordsOffset;
-  while (p + 1 < size) {
+  for (;;) {
+    p = DecodeStitchPairs(design, file.UncheckedData(0), p, size, x, y,
+                          [](std::uint8_t b) { return b >= kLongDisplacement && b <= kCommand; });
+    if (p + 1 >= size) break;
     const std::uint8_t b0 = file.u8(p);
-    if (b0 < kLongDisplacement || b0 > kCommand) {
-      move(Signed(b0), Signed(file.u8(p + 1)));
-      design.AddStitch(x, y);
-      p += 2;
-      continue;
-    }
     if (b0 != kCommand) {
       if (!file.Has(p, 5)) break;
       const int dx = Signed16(file, p + 1), dy = Signed16(file, p + 3);
