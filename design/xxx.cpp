@@ -32,23 +32,13 @@
 #include "design/exp.h"
 #include "design/info_text.h"
 #include "design/stitch_pairs.h"
+#include "design/xxx_format.h"
 
 namespace {
 
+using namespace xxx;
+
 constexpr std::int64_t kZeroPrefix = 0x17;
-constexpr std::int64_t kColorCountOffset = 0x27;
-constexpr std::int64_t kEndBlockPointer = 0xFC;
-constexpr std::int64_t kRecordsOffset = 0x100;
-constexpr std::uint8_t kLongMove = 0x7E;
-constexpr std::uint8_t kLongDisplacement = 0x7D;
-constexpr std::uint8_t kCommand = 0x7F;
-constexpr std::uint8_t kJump = 0x01;
-constexpr std::uint8_t kTrim = 0x03;
-constexpr std::uint8_t kColorChange = 0x08;
-constexpr std::uint8_t kFirstNeedle = 0x0A;
-constexpr std::uint8_t kLastNeedle = 0x17;
-constexpr std::uint8_t kStitchesEnd = 0x18;
-constexpr std::uint8_t kEndBlock = 0x7F;
 // What a plain record can carry: a longer 7D displacement is taken for a move.
 constexpr int kLongestStitch = 127;
 
@@ -56,7 +46,7 @@ inline int Signed(std::uint8_t b) { return static_cast<std::int8_t>(b); }
 inline int Signed16(const ByteView& file, std::int64_t off) { return static_cast<std::int16_t>(file.u16le(off)); }
 
 bool IsEndBlock(const ByteView& file, std::int64_t off) {
-  return off >= kRecordsOffset && file.Has(off, 2) && file.u8(off) == kCommand && file.u8(off + 1) == kEndBlock;
+  return off >= kRecordsAt && file.Has(off, 2) && file.u8(off) == kCommand && file.u8(off + 1) == kEndBlock;
 }
 
 // Decodes the records; returns the offset of the end block that ended
@@ -68,10 +58,10 @@ std::int64_t DecodeRecords(CDesign& design, const ByteView& file) {
     x = static_cast<std::int16_t>(x + dx);
     y = static_cast<std::int16_t>(y - dy);
   };
-  std::int64_t p = kRecordsOffset;
+  std::int64_t p = kRecordsAt;
   for (;;) {
     p = DecodeStitchPairs(design, file.UncheckedData(0), p, size, x, y,
-                          [](std::uint8_t b) { return b >= kLongDisplacement && b <= kCommand; });
+                          IsCommandByte);
     if (p + 1 >= size) break;
     const std::uint8_t b0 = file.u8(p);
     if (b0 != kCommand) {
@@ -115,15 +105,15 @@ bool PlausibleXxx(const ByteView& file) {
 void ReadXxx(CDesign& design, int len) {
   const ByteView file(design.m_fileData, len);
   const std::int64_t size = static_cast<std::int64_t>(file.size());
-  design.BeginDesign(size > kRecordsOffset ? static_cast<int>((size - kRecordsOffset) / 2) + 3 : 3);
+  design.BeginDesign(size > kRecordsAt ? static_cast<int>((size - kRecordsAt) / 2) + 3 : 3);
   const std::int64_t ended = DecodeRecords(design, file);
   design.EndDesign();
 
-  const std::int64_t pointed = file.u32le(kEndBlockPointer);
+  const std::int64_t pointed = file.u32le(kEndBlockPointerAt);
   const std::int64_t endBlock = IsEndBlock(file, pointed) ? pointed : ended;
   // The palette names the colour of each block as far as it reaches; blocks
   // past it are drawn in the fallback colour.
-  const std::int64_t entries = file.u16le(kColorCountOffset);
+  const std::int64_t entries = file.u16le(kColorCountAt);
   const std::int64_t blocks = std::min<std::int64_t>(entries, design.m_nColorCount);
   for (std::int64_t k = 0; endBlock >= 0 && k < blocks; ++k) {
     const std::int64_t at = endBlock + 6 + 4 * k;

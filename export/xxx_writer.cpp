@@ -25,19 +25,16 @@
 #include <limits>
 
 #include "design/thread_charts.h"
+#include "design/xxx_format.h"
 #include "export/step_pieces.h"
 
 namespace {
 
+using namespace xxx;
+
 constexpr CStepLimits kLimits{124, std::numeric_limits<int>::max()};
 constexpr int kShortMove = 127;
-constexpr std::size_t kHeaderSize = 0x100;
-constexpr std::size_t kRecordCountOffset = 0x17;
-constexpr std::size_t kColorCountOffset = 0x27;
-constexpr std::size_t kWidthOffset = 0x2D;
-constexpr std::size_t kHeightOffset = 0x2F;
-constexpr std::size_t kEndBlockPointer = 0xFC;
-constexpr std::uint8_t kEndBlock[] = {0x7F, 0x7F, 0x03, 0x14};
+constexpr std::uint8_t kEndBlockRecord[] = {0x7F, 0x7F, 0x03, 0x14};
 constexpr int kPaletteSlots = 20;
 constexpr std::uint8_t kPaletteTail[] = {0x00, 0xFF, 0xFF, 0xFF, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x01};
 constexpr int kMaxColors = 0xFFFF;
@@ -77,32 +74,32 @@ CEncoded EncodeXxx(const CDesign& design, const CEncodeRequest&) {
   const int colors = design.m_nColorCount;
   const std::size_t palette = 2 + 4 * static_cast<std::size_t>(std::max(colors, kPaletteSlots)) + sizeof kPaletteTail;
   CEncoded result;
-  result.bytes.assign(kHeaderSize + recordBytes + sizeof kEndBlock + palette, 0);
+  result.bytes.assign(kRecordsAt + recordBytes + sizeof kEndBlockRecord + palette, 0);
   std::uint8_t* const file = result.bytes.data();
 
-  std::uint8_t* out = file + kHeaderSize;
+  std::uint8_t* out = file + kRecordsAt;
   ForEachStepPiece(design, kLimits, [&](int dx, int dy, std::uint8_t kind) {
     if (kind == KIND_STITCH) {
       out[0] = Byte(dx);
       out[1] = Byte(-dy);
     } else if (kind == KIND_COLOR) {
-      out[0] = 0x7F;
-      out[1] = 0x08;
+      out[0] = kCommand;
+      out[1] = kColorChange;
     } else if (ShortMove(dx, dy)) {
-      out[0] = 0x7F;
-      out[1] = 0x01;
+      out[0] = kCommand;
+      out[1] = kJump;
       out[2] = Byte(dx);
       out[3] = Byte(-dy);
     } else {
-      out[0] = 0x7E;
+      out[0] = kLongMove;
       PutLe(out + 1, static_cast<std::uint16_t>(dx), 2);
       PutLe(out + 3, static_cast<std::uint16_t>(-dy), 2);
     }
     out += PieceSize(dx, dy, kind);
   });
   const std::size_t endBlock = static_cast<std::size_t>(out - file);
-  std::copy(std::begin(kEndBlock), std::end(kEndBlock), out);
-  out += sizeof kEndBlock + 2;
+  std::copy(std::begin(kEndBlockRecord), std::end(kEndBlockRecord), out);
+  out += sizeof kEndBlockRecord + 2;
   for (int k = 0; k < colors; ++k, out += 4) {
     const COLORREF color = BlockThread(design, k).color;
     out[1] = GetRValue(color);
@@ -112,10 +109,10 @@ CEncoded EncodeXxx(const CDesign& design, const CEncodeRequest&) {
   out = file + result.bytes.size() - sizeof kPaletteTail;
   std::copy(std::begin(kPaletteTail), std::end(kPaletteTail), out);
 
-  PutLe(file + kRecordCountOffset, records, 4);
-  PutLe(file + kColorCountOffset, static_cast<std::uint32_t>(colors), 2);
-  PutLe(file + kWidthOffset, Extent(design.m_nMinX, design.m_nMaxX), 2);
-  PutLe(file + kHeightOffset, Extent(design.m_nMinY, design.m_nMaxY), 2);
-  PutLe(file + kEndBlockPointer, static_cast<std::uint32_t>(endBlock), 4);
+  PutLe(file + kRecordCountAt, records, 4);
+  PutLe(file + kColorCountAt, static_cast<std::uint32_t>(colors), 2);
+  PutLe(file + kWidthAt, Extent(design.m_nMinX, design.m_nMaxX), 2);
+  PutLe(file + kHeightAt, Extent(design.m_nMinY, design.m_nMaxY), 2);
+  PutLe(file + kEndBlockPointerAt, static_cast<std::uint32_t>(endBlock), 4);
   return result;
 }

@@ -1,5 +1,7 @@
 // The XXX reader, from byte fixtures: the 256-byte header, records from
 // 0x100, the end block and the palette after it (XxxFile builds them).
+#include <map>
+
 #include "fuzz/seed_builders.h"
 #include "tests/test_support.h"
 
@@ -13,9 +15,9 @@ std::vector<COLORREF> Colors(const std::vector<CThread>& threads) {
 
 }  // namespace
 
-class XxxReaderTest : public ViewerTest {
- protected:
-  void Load(const Bytes& bytes) { Read("xxx", bytes); }
+struct XxxReaderTest : ViewerTest {
+  void Load(const Bytes& file) { Read("xxx", file); }
+  // The records read from the file, without the two every design starts with.
   std::vector<Record> Decoded() { return DecodedAfter(2); }
 };
 
@@ -35,17 +37,11 @@ TEST_F(XxxReaderTest, EveryRecordType) {
                 0x7F, 0x18, 0x00, 0x00,        // end of the stitches
                 0x01, 0x01},                   // after the end: not read
                {0x112233, 0x445566, 0x778899}));
-  EXPECT_EQ(Decoded(), (std::vector<Record>{{5, 5, KIND_STITCH},
-                                            {129, -122, KIND_STITCH},
-                                            {1, 6, KIND_STITCH},
-                                            {2, 157, KIND_MOVE},
-                                            {129, 284, KIND_STITCH},
-                                            {429, 284, KIND_MOVE},
-                                            {445, 300, KIND_MOVE},
-                                            {356, 245, KIND_MOVE},
-                                            {356, 245, KIND_COLOR},
-                                            {356, 245, KIND_COLOR},
-                                            {358, 245, KIND_MOVE}}));
+  const std::vector<Record> want = {
+      {5, 5, KIND_STITCH},   {129, -122, KIND_STITCH}, {1, 6, KIND_STITCH},    {2, 157, KIND_MOVE},
+      {129, 284, KIND_STITCH}, {429, 284, KIND_MOVE},  {445, 300, KIND_MOVE},  {356, 245, KIND_MOVE},
+      {356, 245, KIND_COLOR}, {356, 245, KIND_COLOR},  {358, 245, KIND_MOVE}};
+  EXPECT_EQ(Decoded(), want);
   EXPECT_EQ(dlg.m_nStitchCount, 9);
   EXPECT_EQ(dlg.m_nColorCount, 3);
 }
@@ -159,42 +155,31 @@ TEST_F(XxxReaderTest, PlausibleOnlyWithTheZeroPrefix) {
 // for the five sample files.
 TEST_F(XxxReaderTest, CorpusFilesGiveTheSheetsCountsBoundsAndColours) {
   struct Expected {
-    const char* name;
-    int stitches, moves, changes;
+    KindCounts counts;  // stitches, moves, colour changes
     Bounds bounds;
     std::vector<COLORREF> colors;  // one per block
   };
-  const Expected table[] = {
+  const std::map<std::string, Expected> table = {
       // 38 jumps; of 14 trims none moves
-      {"Embroidermodder__Embroidermodder.xxx", 3395, 38, 0, {-1113, 1112, -257, 257}, {RGB(0, 0, 0xFF)}},
+      {"Embroidermodder__Embroidermodder.xxx", {{3395, 38, 0}, {-1113, 1112, -257, 257}, {RGB(0, 0, 0xFF)}}},
       // 4 jumps and one long move
-      {"Embroidermodder__Star.xxx", 2540, 5, 1, {-295, 296, -311, 312},
-       {RGB(0xE3, 0x31, 0x1F), RGB(0xF7, 0xF3, 0xF7)}},
-      {"Embroidermodder__shamrockin.xxx", 1472, 6, 0, {-250, 249, -246, 247}, {RGB(0, 0xFF, 0)}},
-      {"Rust-Embroidery-Catalogue__rectangle.xxx", 28, 2, 0, {-20, 20, -20, 20}, {RGB(0x10, 0x8C, 0xFF)}},
+      {"Embroidermodder__Star.xxx",
+       {{2540, 5, 1}, {-295, 296, -311, 312}, {RGB(0xE3, 0x31, 0x1F), RGB(0xF7, 0xF3, 0xF7)}}},
+      {"Embroidermodder__shamrockin.xxx", {{1472, 6, 0}, {-250, 249, -246, 247}, {RGB(0, 0xFF, 0)}}},
+      {"Rust-Embroidery-Catalogue__rectangle.xxx", {{28, 2, 0}, {-20, 20, -20, 20}, {RGB(0x10, 0x8C, 0xFF)}}},
       // 7 jumps and its one trim's move; one block, though the palette lists two
-      {"PEmbroider__PEmbroider_bitmap_image_2.xxx", 2082, 8, 0, {-207, 188, -131, 340}, {RGB(0, 0, 0)}},
+      {"PEmbroider__PEmbroider_bitmap_image_2.xxx", {{2082, 8, 0}, {-207, 188, -131, 340}, {RGB(0, 0, 0)}}},
   };
   const auto files = CorpusFiles("xxx");
   SKIP_WITHOUT_CORPUS(files);
-  int checked = 0;
+  ASSERT_EQ(files.size(), table.size());
   for (const auto& path : files) {
-    for (const Expected& e : table) {
-      if (path.filename() != e.name) continue;
-      ++checked;
-      Load(ReadFileBytes(path));
-      int stitches = 0, moves = 0, changes = 0;
-      for (const Record& r : Decoded()) {
-        stitches += r.kind == KIND_STITCH;
-        moves += r.kind == KIND_MOVE;
-        changes += r.kind == KIND_COLOR;
-      }
-      EXPECT_EQ(stitches, e.stitches) << e.name;
-      EXPECT_EQ(moves, e.moves) << e.name;
-      EXPECT_EQ(changes, e.changes) << e.name;
-      EXPECT_EQ(BoundsOf(dlg), e.bounds) << e.name;
-      EXPECT_EQ(Colors(dlg.m_threads), e.colors) << e.name;
-    }
+    const std::string name = path.filename().string();
+    ASSERT_EQ(table.count(name), 1u) << name;
+    const Expected& e = table.at(name);
+    Load(ReadFileBytes(path));
+    EXPECT_EQ(CountKinds(Decoded()), e.counts) << name;
+    EXPECT_EQ(BoundsOf(dlg), e.bounds) << name;
+    EXPECT_EQ(Colors(dlg.m_threads), e.colors) << name;
   }
-  EXPECT_EQ(checked, 5);
 }
