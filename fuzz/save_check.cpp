@@ -117,13 +117,13 @@ std::string FindOutputFault(const CViewerDlg& dlg, const FormatEntry& format,
   CHeadlessViewer back(kMemoryOnly);
   ReadBack(back, block, format.name);
   // A format that carries RGB per block gives back the colour of each
-  // block's thread.
+  // block's thread (a PCS colour keeps its file's fourth byte above the RGB).
   if (format.code == FORMAT_XXX) {
     for (int k = 0; k < dlg.m_nColorCount; ++k) {
-      if (back.dlg.BlockColor(k) == BlockThread(dlg, k).color) continue;
+      const COLORREF want = BlockThread(dlg, k).color & 0xFFFFFF;
+      if (back.dlg.BlockColor(k) == want) continue;
       std::ostringstream out;
-      out << "block " << k << " reads back in " << std::hex << back.dlg.BlockColor(k) << " instead of "
-          << BlockThread(dlg, k).color;
+      out << "block " << k << " reads back in " << std::hex << back.dlg.BlockColor(k) << " instead of " << want;
       return out.str();
     }
   }
