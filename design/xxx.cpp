@@ -61,7 +61,7 @@ std::int64_t DecodeRecords(CDesign& design, const ByteView& file) {
   std::int64_t p = kRecordsAt;
   for (;;) {
     p = DecodeStitchPairs(design, file.UncheckedData(0), p, size, x, y,
-                          IsCommandByte);
+                          [](std::uint8_t b) { return IsCommandByte(b); });
     if (p + 1 >= size) break;
     const std::uint8_t b0 = file.u8(p);
     if (b0 != kCommand) {
