@@ -87,38 +87,6 @@ TEST_F(XxxWriterTest, StitchesUpTo124MovesUpTo127InOneShortRecord) {
   EXPECT_EQ(DecodedAfter(2).back(), (Record{300, 30, KIND_STITCH}));
 }
 
-TEST_F(XxxWriterTest, NoPlainStitchStartsWithACommandByte) {
-  // Stitches of every length up to 124 and beyond, both signs: the first
-  // byte of a 2-byte record is never 7D, 7E or 7F, and the file reads back.
-  std::vector<Record> design;
-  int px = 0;
-  for (int v = -200; v <= 200; v += 3) {
-    px += v;
-    design.push_back({px, -v / 2, KIND_STITCH});
-  }
-  LoadDesign(design, FORMAT_DST);
-  const Bytes file = Encode();
-  const Bytes r = RecordBytes(file);
-  for (std::size_t p = 0; p < r.size();) {
-    if (r[p] == 0x7E) {
-      p += 5;
-      continue;
-    }
-    ASSERT_NE(r[p], 0x7D) << p;
-    p += r[p] == 0x7F ? 4 : 2;
-  }
-  Read("xxx", file);
-  std::vector<Record> back;
-  for (const Record& rec : DecodedAfter(2))
-    if (rec.kind == KIND_STITCH) back.push_back(rec);
-  // Every design stitch is a stitch of the file, in order, long ones cut.
-  std::size_t j = 0;
-  for (const Record& want : design) {
-    while (j < back.size() && back[j] != want) ++j;
-    EXPECT_LT(j, back.size()) << want.x << ", " << want.y;
-  }
-}
-
 TEST_F(XxxWriterTest, PaletteFromTheBlocksPreviewColoursWhereTheFileHadNone) {
   // A DST design of three blocks: the preview's colours go into the file.
   ByteBuilder dst;
