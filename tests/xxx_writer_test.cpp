@@ -25,7 +25,11 @@ class XxxWriterTest : public ViewerTest {
   }
   void ThreadColours(std::initializer_list<COLORREF> colors) {
     dlg.m_threads.clear();
-    for (COLORREF c : colors) dlg.m_threads.push_back({.color = c});
+    for (COLORREF c : colors) {
+      CThread thread;
+      thread.color = c;
+      dlg.m_threads.push_back(thread);
+    }
     dlg.m_bThreadColors = TRUE;
     dlg.m_nFormat = FORMAT_XXX;
   }
