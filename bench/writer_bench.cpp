@@ -10,7 +10,9 @@
 
 #include "bench/bench_viewer.h"
 #include "export/dst_writer.h"
+#include "export/exp_writer.h"
 #include "export/pcs_writer.h"
+#include "export/xxx_writer.h"
 
 namespace {
 
@@ -73,5 +75,28 @@ void BM_BuildPcsBlock(benchmark::State& state) {
   state.counters["bytes"] = static_cast<double>(block.size());
 }
 BENCHMARK(BM_BuildPcsBlock)->Unit(benchmark::kMillisecond);
+
+// The encoders of the formats that only the format table names.
+void TimeEncoder(benchmark::State& state, Encoder encode) {
+  Viewer v;
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    const CEncoded encoded = encode(v.dlg, {});
+    bytes = encoded.bytes.size();
+    benchmark::DoNotOptimize(encoded.bytes.data());
+  }
+  state.SetItemsProcessed(state.iterations() * kStitches);
+  state.counters["bytes"] = static_cast<double>(bytes);
+}
+
+// The DST encoder under the same conditions: a new file each time.
+void BM_EncodeDst(benchmark::State& state) { TimeEncoder(state, EncodeDst); }
+BENCHMARK(BM_EncodeDst)->Unit(benchmark::kMillisecond);
+
+void BM_EncodeExp(benchmark::State& state) { TimeEncoder(state, EncodeExp); }
+BENCHMARK(BM_EncodeExp)->Unit(benchmark::kMillisecond);
+
+void BM_EncodeXxx(benchmark::State& state) { TimeEncoder(state, EncodeXxx); }
+BENCHMARK(BM_EncodeXxx)->Unit(benchmark::kMillisecond);
 
 }  // namespace

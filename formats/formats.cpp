@@ -4,8 +4,12 @@
 #include <iterator>
 #include <vector>
 
+#include "design/exp.h"
+#include "design/xxx.h"
 #include "export/dst_writer.h"
+#include "export/exp_writer.h"
 #include "export/pcs_writer.h"
+#include "export/xxx_writer.h"
 
 namespace {
 
@@ -56,6 +60,16 @@ constexpr FormatEntry kFormats[] = {
     {.extension = ".SEW", .name = "sew", .title = "Janome SEW", .maker = "Janome",
      .mimeType = "application/x-sew", .code = FORMAT_SEW,
      .read = [](CDesign& d, int len) { d.ReadSew(len); }, .encode = nullptr, .allFilesRank = 4},
+    // No header and no signature: nothing in the bytes rules EXP out. The
+    // system's database gives *.exp to application/express; only a heavier
+    // glob wins, as no magic can.
+    {.extension = ".EXP", .name = "exp", .title = "Melco EXP", .maker = "Melco",
+     .mimeType = "application/x-exp", .code = FORMAT_EXP, .read = ReadExp, .encode = EncodeExp,
+     .allFilesRank = 7, .globWeight = 60},
+    // 23 zero bytes at 0 in every sample, but nothing that marks the format.
+    {.extension = ".XXX", .name = "xxx", .title = "Singer XXX", .maker = "Singer",
+     .mimeType = "application/x-xxx", .code = FORMAT_XXX, .read = ReadXxx, .encode = EncodeXxx,
+     .allFilesRank = 8, .plausible = PlausibleXxx},
 };
 
 std::string UpperAscii(std::string text) {

@@ -9,6 +9,7 @@
 #include "platform/headless/headless_viewer.h"
 #include "export/dst_writer.h"
 #include "export/pcs_writer.h"
+#include "export/xxx_writer.h"
 #include "fuzz/save_check.h"
 #include "tests/test_support.h"
 
@@ -159,4 +160,16 @@ TEST_F(DesignInvariantsTest, WrittenFileChecksFindDamagedFiles) {
   damagedPcs = pcs;
   damagedPcs.erase(damagedPcs.begin() + 70, damagedPcs.begin() + 79);  // the leading colour record
   EXPECT_NE(FindPcsOutputFault(v.dlg, damagedPcs), "");
+}
+
+TEST_F(DesignInvariantsTest, WrittenXxxFileMustGiveBackEveryBlocksColour) {
+  CHeadlessViewer v(kMemoryOnly);
+  Load(v);
+  const FormatEntry& xxx = *FindFormat("xxx");
+  std::vector<std::uint8_t> file = EncodeXxx(v.dlg, {}).bytes;
+  EXPECT_EQ(FindOutputFault(v.dlg, xxx, file), "");
+  // The palette starts two bytes after the end block: its second entry's red.
+  const std::size_t end = file[0xFC] | file[0xFD] << 8;
+  file[end + 4 + 2 + 4 + 1] ^= 0x40;
+  EXPECT_EQ(FindOutputFault(v.dlg, xxx, file).rfind("block 1 reads back in", 0), 0u);
 }

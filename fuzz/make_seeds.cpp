@@ -1,5 +1,5 @@
 // Writes the seed corpora of the fuzz targets, built with the tests' byte
-// builders: make_seeds OUTDIR gives OUTDIR/{dst,pec,pes,pcs,sew,save}/.
+// builders: make_seeds OUTDIR gives OUTDIR/{dst,pec,pes,pcs,sew,exp,xxx,save}/.
 // Each seed is a small well-formed or nearly well-formed file that reaches
 // one part of its reader (every record type, cut records, missing end
 // codes, fields outside the file); the fuzzer mutates from there.
@@ -125,6 +125,53 @@ Seeds SewSeeds() {
   return s;
 }
 
+Seeds ExpSeeds() {
+  Seeds s;
+  // stitch, dy 0x80, colour change, colour change with a move, jump, old
+  // jump, trim, an unlisted odd and even code
+  const Bytes records = ByteBuilder().bytes({0x05, 0xFB, 0x05, 0x80, 0x80, 0x01, 0x00, 0x00, 0x80, 0x01, 0x05,
+                                             0xFB, 0x80, 0x04, 0x81, 0x7F, 0x80, 0x02, 0x00, 0x81, 0x80, 0x80,
+                                             0x07, 0x00, 0x80, 0x07, 0x01, 0x01, 0x80, 0x10, 0x02, 0x02, 0x7F, 0x81});
+  s.push_back({"records", records});
+  Bytes marked = records;
+  marked.push_back(0x1A);  // the old end-of-file mark
+  s.push_back({"end-mark", marked});
+  s.push_back({"cut-command", Cut(records, 11)});
+  s.push_back({"empty", {}});
+  ByteBuilder many;
+  Lcg rng;
+  for (int i = 0; i < 400; ++i) {
+    if (i % 50 == 49) many.bytes({0x80, i % 100 == 99 ? 0x01u : 0x04u, rng.Next(256), rng.Next(256)});
+    else many.u8(rng.Next(256) == 0x80 ? 0 : rng.Next(256)).u8(rng.Next(256));
+  }
+  s.push_back({"many", many});
+  return s;
+}
+
+Seeds XxxSeeds() {
+  Seeds s;
+  // stitch, second byte 7F, long move, long displacement short and long,
+  // jump, trim with and without a move, colour change, a needle's colour
+  // change, an unlisted command, end of stitches
+  const std::vector<unsigned> records = {0x05, 0xFB, 0x10, 0x7F, 0x7E, 0x01, 0x00, 0x69, 0xFF, 0x7D, 0x7B,
+                                         0x00, 0x85, 0xFF, 0x7D, 0x2C, 0x01, 0x00, 0x00, 0x7F, 0x01, 0x81,
+                                         0x7F, 0x7F, 0x03, 0x00, 0x00, 0x7F, 0x03, 0xA7, 0x37, 0x7F, 0x08,
+                                         0x00, 0x00, 0x7F, 0x0C, 0x02, 0x02, 0x7F, 0x20, 0x11, 0x22, 0x7F,
+                                         0x18, 0x00, 0x00};
+  const std::vector<std::uint32_t> colors = {0xE5E5E5, 0x108CFF, 0x00FF00};
+  s.push_back({"records", XxxFile(records, colors)});
+  s.push_back({"pointer-zero", XxxFile(records, colors, 0)});
+  s.push_back({"pointer-outside", XxxFile(records, colors, 0x7FFFFFF0)});
+  s.push_back({"count-too-large", XxxFile(records, colors, -1, 900)});
+  s.push_back({"count-zero", XxxFile(records, colors, -1, 0)});
+  Bytes noEnd = XxxFile(records, {});
+  noEnd.resize(noEnd.size() - 6);
+  s.push_back({"no-end-block", noEnd});
+  s.push_back({"cut-long-move", Cut(XxxFile(records, colors), 0x100 + 7)});
+  s.push_back({"header-only", Cut(XxxFile({}, colors), 0x100)});
+  return s;
+}
+
 void WriteAll(const std::filesystem::path& folder, const std::string& ext, const Seeds& seeds) {
   std::filesystem::create_directories(folder);
   for (const auto& [name, bytes] : seeds) {
@@ -142,7 +189,8 @@ int main(int argc, char** argv) {
   }
   const std::filesystem::path root = argv[1];
   const std::vector<std::pair<std::string, Seeds>> formats = {
-      {"pes", PesSeeds()}, {"pec", PecSeeds()}, {"dst", DstSeeds()}, {"pcs", PcsSeeds()}, {"sew", SewSeeds()}};
+      {"pes", PesSeeds()}, {"pec", PecSeeds()}, {"dst", DstSeeds()}, {"pcs", PcsSeeds()}, {"sew", SewSeeds()},
+      {"exp", ExpSeeds()}, {"xxx", XxxSeeds()}};
   Seeds save;
   for (std::size_t f = 0; f < formats.size(); ++f) {
     // The save target numbers its readers in the format table's order.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "design/pcs_format.h"
+#include "design/thread_charts.h"
 #include "fuzz/design_invariants.h"
 #include "fuzz/sewing_compare.h"
 #include "platform/headless/headless_viewer.h"
@@ -115,6 +116,17 @@ std::string FindOutputFault(const CViewerDlg& dlg, const FormatEntry& format,
   if (format.code == FORMAT_PCS) return FindPcsOutputFault(dlg, block);
   CHeadlessViewer back(kMemoryOnly);
   ReadBack(back, block, format.name);
+  // A format that carries RGB per block gives back the colour of each
+  // block's thread (a PCS colour keeps its file's fourth byte above the RGB).
+  if (format.code == FORMAT_XXX) {
+    for (int k = 0; k < dlg.m_nColorCount; ++k) {
+      const COLORREF want = BlockThread(dlg, k).color & 0xFFFFFF;
+      if (back.dlg.BlockColor(k) == want) continue;
+      std::ostringstream out;
+      out << "block " << k << " reads back in " << std::hex << back.dlg.BlockColor(k) << " instead of " << want;
+      return out.str();
+    }
+  }
   return SewingDifference(SewingSteps(dlg), SewingSteps(back.dlg), 0);
 }
 

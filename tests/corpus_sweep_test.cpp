@@ -113,5 +113,5 @@ TEST_P(CorpusSweepTest, WholeCutAndFlippedFilesLoadSoundly) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, CorpusSweepTest, ::testing::Values("dst", "pec", "pes", "pcs", "sew"),
+INSTANTIATE_TEST_SUITE_P(Formats, CorpusSweepTest, ::testing::Values("dst", "pec", "pes", "pcs", "sew", "exp", "xxx"),
                          [](const auto& info) { return std::string(info.param); });

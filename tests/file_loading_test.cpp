@@ -66,13 +66,14 @@ class FileLoadingTest : public ViewerTest {
   TempDir dir;
 };
 
-TEST_F(FileLoadingTest, BrowseOffersTheFiveFiltersAndLoadsTheChoice) {
+TEST_F(FileLoadingTest, BrowseOffersEveryMakersFilterAndLoadsTheChoice) {
   const std::string path = dir.Write("herz.dst", DstWithStitches(3));
   Choose(path, "herz.dst");
   ASSERT_EQ(platform.openRequests.size(), 1u);
   EXPECT_EQ(platform.openRequests[0].filter,
-            "Design Files (*.*)|*.pes;*.pec;*.pcs;*.dst;*.sew|Brother (PES/PEC)|*.pes;*.pec|"
-            "Tajima (*.dst)|*.dst|Pfaff (*.pcs)|*.pcs|Janome (*.sew)|*.sew||");
+            "Design Files (*.*)|*.pes;*.pec;*.pcs;*.dst;*.sew;*.exp;*.xxx|Brother (PES/PEC)|*.pes;*.pec|"
+            "Tajima (*.dst)|*.dst|Pfaff (*.pcs)|*.pcs|Janome (*.sew)|*.sew|Melco (*.exp)|*.exp|"
+            "Singer (*.xxx)|*.xxx||");
   EXPECT_EQ(platform.openRequests[0].filterIndex, 1);
   EXPECT_EQ(platform.openRequests[0].initialDir, ".");
   EXPECT_EQ(dlg.LastLoadOutcome(), LoadOutcome::loaded);
@@ -264,6 +265,8 @@ class OutOfMemoryKeepsColoursTest : public FileLoadingTest {
     ASSERT_EQ(dlg.m_bHasThumbnail, TRUE);
     const std::vector<std::uint8_t> colors(std::begin(dlg.m_blockColor), std::end(dlg.m_blockColor));
     const std::vector<std::uint8_t> picture(std::begin(dlg.m_thumbnail), std::end(dlg.m_thumbnail));
+    std::vector<COLORREF> threads;
+    for (const CThread& t : dlg.m_threads) threads.push_back(t.color);
     const std::string path = dir.Write(name, bytes);
     {
       CMemoryLimit limit(300u << 10);  // the file and X, not Y
@@ -276,6 +279,9 @@ class OutOfMemoryKeepsColoursTest : public FileLoadingTest {
               picture);
     EXPECT_EQ(dlg.m_bHasThumbnail, TRUE);
     EXPECT_EQ(dlg.m_bLoaded, TRUE);
+    std::vector<COLORREF> after;
+    for (const CThread& t : dlg.m_threads) after.push_back(t.color);
+    EXPECT_EQ(after, threads);
   }
 };
 
@@ -286,4 +292,17 @@ TEST_F(OutOfMemoryKeepsColoursTest, Sew) {
   sew.u8(3).u8(0).u16le(20).u16le(30).u16le(40).padTo(7544);
   for (int i = 0; i < 60'000; ++i) sew.u8(0x01).u8(0x01);
   Check("gross.sew", sew);
+}
+TEST_F(OutOfMemoryKeepsColoursTest, Exp) {
+  ByteBuilder exp;
+  for (int i = 0; i < 60'000; ++i) exp.bytes({0x01, 0x01});
+  exp.bytes({0x80, 0x01, 0x00, 0x00});
+  Check("gross.exp", exp);
+}
+TEST_F(OutOfMemoryKeepsColoursTest, Xxx) {
+  ByteBuilder xxx;
+  xxx.padTo(0x27).u16le(2).padTo(0x100);
+  for (int i = 0; i < 60'000; ++i) xxx.bytes({0x01, 0x01});
+  xxx.bytes({0x7F, 0x08, 0x00, 0x00, 0x7F, 0x7F, 0x03, 0x14, 0, 0, 0, 1, 2, 3, 0, 4, 5, 6});
+  Check("gross.xxx", xxx);
 }

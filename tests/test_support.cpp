@@ -15,6 +15,20 @@ void PrintTo(const Record& r, std::ostream* os) {
   *os << "(" << r.x << ", " << r.y << ", kind " << r.kind << ")";
 }
 
+void PrintTo(const KindCounts& c, std::ostream* os) {
+  *os << c.stitches << " stitches, " << c.moves << " moves, " << c.colors << " colour changes";
+}
+
+KindCounts CountKinds(const std::vector<Record>& records) {
+  KindCounts c;
+  for (const Record& r : records) {
+    c.stitches += r.kind == KIND_STITCH;
+    c.moves += r.kind == KIND_MOVE;
+    c.colors += r.kind == KIND_COLOR;
+  }
+  return c;
+}
+
 void ViewerTest::Read(const char* format, const Bytes& bytes) {
   ASSERT_NE(FindFormat(format), nullptr) << format;
   ASSERT_EQ(CHeadlessViewer::Load(bytes, std::string("test.") + format), LoadOutcome::loaded);

@@ -66,6 +66,14 @@ struct Record {
 };
 void PrintTo(const Record& r, std::ostream* os);
 
+// How many stitch, move and colour-change records a list holds.
+struct KindCounts {
+  int stitches = 0, moves = 0, colors = 0;
+  bool operator==(const KindCounts&) const = default;
+};
+void PrintTo(const KindCounts& c, std::ostream* os);
+KindCounts CountKinds(const std::vector<Record>& records);
+
 struct Bounds {
   int minX, maxX, minY, maxY;
   bool operator==(const Bounds&) const = default;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A real thumbnail service runs the installed thumbnailer: tumblerd on a
 # private session bus, with the install prefix as its only data folder and a
-# temporary cache, is asked over D-Bus for the thumbnails of a PES and a DST
-# file and must store them where every file manager looks for them.
+# temporary cache, is asked over D-Bus for the thumbnails of a PES, a DST,
+# an EXP and an XXX file and must store them where every file manager looks
+# for them. The EXP and XXX files are the examples converted by our writers.
 #
 #   tumbler_test.sh CMAKE BUILD_DIR MAKE_EXAMPLES
 # Exits 77 (skipped) when tumbler, dbus-run-session or gdbus is missing.
@@ -20,13 +21,18 @@ if [ "${1:-}" = --on-bus ]; then
       --method org.freedesktop.DBus.NameHasOwner "$name" 2>/dev/null | grep -q true && break
     sleep 0.1
   done
-  pes_uri="file://$designs/blume.pes"
-  dst_uri="file://$designs/stern.dst"
+  files=(blume.pes stern.dst stern.exp blume.xxx)
+  uris=() types=()
+  for f in "${files[@]}"; do
+    uris+=("'file://$designs/$f'")
+    types+=("'application/x-${f##*.}'")
+  done
   gdbus call --session --dest "$name" --object-path /org/freedesktop/thumbnails/Thumbnailer1 \
-    --method "$name.Queue" "['$pes_uri', '$dst_uri']" "['application/x-pes', 'application/x-dst']" \
+    --method "$name.Queue" "[$(IFS=,; echo "${uris[*]}")]" "[$(IFS=,; echo "${types[*]}")]" \
     normal default 0 >/dev/null
   status=0
-  for uri in "$pes_uri" "$dst_uri"; do
+  for f in "${files[@]}"; do
+    uri="file://$designs/$f"
     thumb="$XDG_CACHE_HOME/thumbnails/normal/$(printf %s "$uri" | md5sum | cut -d' ' -f1).png"
     for _ in $(seq 300); do
       [ -s "$thumb" ] && break
@@ -67,6 +73,10 @@ if ! "$cmake" --install "$build" --prefix "$work/prefix" >"$work/install.log" 2>
   exit 1
 fi
 "$make_examples" "$work/designs"
+for pair in stern.dst:stern.exp blume.pes:blume.xxx; do
+  "$build/cli/nadelwerk-cli" convert "$work/designs/${pair%:*}" "$work/designs/${pair#*:}" >/dev/null ||
+    { echo "cannot write ${pair#*:}"; exit 1; }
+done
 
 # The prefix's data first, then the system's own (the service needs its
 # MIME database to recognise the PNG it reads back); our own cache and

@@ -1,0 +1,5 @@
+// Singer XXX writer.
+#pragma once
+#include "export/encoder.h"
+
+CEncoded EncodeXxx(const CDesign& design, const CEncodeRequest& request);
