@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "design/jef.h"
 #include "export/dst_writer.h"
 #include "export/pcs_writer.h"
 
@@ -29,6 +30,9 @@ constexpr FormatEntry kFormats[] = {
     {.extension = ".SEW", .name = "sew", .title = "Janome SEW", .maker = "Janome",
      .mimeType = "application/x-sew", .code = FORMAT_SEW,
      .read = [](CDesign& d, int len) { d.ReadSew(len); }, .encode = nullptr, .allFilesRank = 4},
+    {.extension = ".JEF", .name = "jef", .title = "Janome JEF", .maker = "Janome",
+     .mimeType = "application/x-jef", .code = FORMAT_JEF, .read = ReadJef, .encode = nullptr,
+     .allFilesRank = 5, .plausible = PlausibleJef},
 };
 
 std::string UpperAscii(std::string text) {

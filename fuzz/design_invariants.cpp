@@ -33,6 +33,8 @@ COLORREF ExpectedBlockColor(const CViewerDlg& dlg, int k) {
   auto pick = [](const COLORREF* table, int size, int index) {
     return index < size ? table[index] : kFallbackColor;
   };
+  if (dlg.m_bThreadColors)
+    return static_cast<std::size_t>(k) < dlg.m_threads.size() ? dlg.m_threads[k].color : kFallbackColor;
   if (dlg.m_bFileColors) {
     if (k == 0) return RGB(0, 0, 0);
     return pick(dlg.m_fileColors, kFileColorEntries, dlg.m_blockColor[k - 1]);
@@ -65,8 +67,11 @@ std::string FindDesignViolation(const CViewerDlg& dlg, IPlatform& platform, std:
     out << "unknown format code " << format;
     return out.str();
   }
-  if (!IsFlag(dlg.m_bFileColors) || !IsFlag(dlg.m_bJanomeColors) || !IsFlag(dlg.m_bHasThumbnail))
+  if (!IsFlag(dlg.m_bFileColors) || !IsFlag(dlg.m_bJanomeColors) || !IsFlag(dlg.m_bThreadColors) ||
+      !IsFlag(dlg.m_bHasThumbnail))
     return "a flag holds neither 0 nor 1";
+  if (dlg.m_bThreadColors && (dlg.m_bFileColors || dlg.m_bJanomeColors))
+    return "thread colours together with another colour source";
   if ((dlg.m_bFileColors == TRUE) != (format == FORMAT_PCS) ||
       (dlg.m_bJanomeColors == TRUE) != (format == FORMAT_SEW) ||
       (dlg.m_bHasThumbnail && format != FORMAT_BROTHER)) {

@@ -38,3 +38,30 @@ inline Bytes PcsFile(unsigned count, const std::vector<PcsSeedRecord>& records) 
   }
   return b;
 }
+
+// Overwrites the 32-bit little-endian field at offset.
+inline void PutS32(Bytes& bytes, std::size_t offset, std::int32_t v) {
+  for (int i = 0; i < 4; ++i) bytes.at(offset + i) = static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i));
+}
+
+// A JEF file: the header with the thread table of the given indices, then
+// the stitch data at 116 + 8 * indices.size(), or at start where that is
+// larger (a JEF+ block between the tables and the stitches).
+inline Bytes JefFile(const std::vector<int>& indices, const std::vector<unsigned>& data, unsigned start = 0) {
+  const unsigned tablesEnd = 116 + 8 * static_cast<unsigned>(indices.size());
+  ByteBuilder b;
+  b.s32le(static_cast<std::int32_t>(start ? start : tablesEnd))  // 0: stitch offset
+      .s32le(0x0A)                                              // 4: flags
+      .text("20240229235959")                                   // 8: date and time
+      .u8(0).u8(0)                                              // 22: version letter, unknown
+      .s32le(static_cast<std::int32_t>(indices.size()))        // 24: colour blocks
+      .s32le(static_cast<std::int32_t>(data.size() / 2))        // 28: stitch data length, 2-byte units
+      .s32le(0)                                                 // 32: hoop code 0, 110 x 110
+      .s32le(100).s32le(100).s32le(100).s32le(100)              // 36: extents (not read)
+      .fill(64, 0xFF);                                          // 52: four margin boxes of -1
+  for (int i : indices) b.s32le(i);                             // 116: thread indices
+  for (std::size_t i = 0; i < indices.size(); ++i) b.s32le(13);  // thread types
+  b.padTo(start);                                               // a JEF+ block before the stitches
+  for (unsigned v : data) b.u8(v);
+  return b;
+}
