@@ -10,16 +10,18 @@
 
 #include "bench/bench_viewer.h"
 #include "export/dst_writer.h"
+#include "export/jef_writer.h"
 #include "export/pcs_writer.h"
 
 namespace {
 
 constexpr int kStitches = 1'000'000;
 
-// Random stitches of up to 6 mm, a 40 mm jump every 1000 stitches and a
-// colour change every 100,000, as a reader would leave them.
+// Random stitches of up to 6 mm within range of the origin, a 40 mm jump
+// every 1000 stitches and a colour change every 100,000, as a reader would
+// leave them.
 struct Viewer : BenchViewer {
-  Viewer() {
+  explicit Viewer(int range = 3000) {
     std::mt19937 rng(11);
     std::uniform_int_distribution<int> step(-60, 60);
     dlg.BeginDesign(kStitches + 100);
@@ -31,8 +33,8 @@ struct Viewer : BenchViewer {
         dlg.AddMove(x, y);
         continue;
       }
-      x = static_cast<std::int16_t>(std::clamp(x + step(rng), -3000, 3000));
-      y = static_cast<std::int16_t>(std::clamp(y + step(rng), -3000, 3000));
+      x = static_cast<std::int16_t>(std::clamp(x + step(rng), -range, range));
+      y = static_cast<std::int16_t>(std::clamp(y + step(rng), -range, range));
       dlg.AddStitch(x, y);
     }
     dlg.EndDesign();
@@ -73,5 +75,30 @@ void BM_BuildPcsBlock(benchmark::State& state) {
   state.counters["bytes"] = static_cast<double>(block.size());
 }
 BENCHMARK(BM_BuildPcsBlock)->Unit(benchmark::kMillisecond);
+
+// The same design within a 200 x 200 mm hoop, which JEF needs, through
+// DST and JEF.
+constexpr int kHoopRange = 990;
+
+void BM_EncodeDstInHoop(benchmark::State& state) {
+  Viewer v(kHoopRange);
+  for (auto _ : state) benchmark::DoNotOptimize(EncodeDst(v.dlg, {}).bytes.data());
+  state.SetItemsProcessed(state.iterations() * kStitches);
+}
+BENCHMARK(BM_EncodeDstInHoop)->Unit(benchmark::kMillisecond);
+
+void BM_EncodeJef(benchmark::State& state) {
+  Viewer v(kHoopRange);
+  std::size_t size = 0;
+  for (auto _ : state) {
+    const CEncoded file = EncodeJef(v.dlg, {});
+    if (file.Refused()) state.SkipWithError("refused");
+    size = file.bytes.size();
+    benchmark::DoNotOptimize(file.bytes.data());
+  }
+  state.SetItemsProcessed(state.iterations() * kStitches);
+  state.counters["bytes"] = static_cast<double>(size);
+}
+BENCHMARK(BM_EncodeJef)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "design/jef.h"
 #include "export/dst_writer.h"
+#include "export/jef_writer.h"
 #include "export/pcs_writer.h"
 
 namespace {
@@ -31,7 +32,7 @@ constexpr FormatEntry kFormats[] = {
      .mimeType = "application/x-sew", .code = FORMAT_SEW,
      .read = [](CDesign& d, int len) { d.ReadSew(len); }, .encode = nullptr, .allFilesRank = 4},
     {.extension = ".JEF", .name = "jef", .title = "Janome JEF", .maker = "Janome",
-     .mimeType = "application/x-jef", .code = FORMAT_JEF, .read = ReadJef, .encode = nullptr,
+     .mimeType = "application/x-jef", .code = FORMAT_JEF, .read = ReadJef, .encode = EncodeJef,
      .allFilesRank = 5, .plausible = PlausibleJef},
 };
 

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # A real thumbnail service runs the installed thumbnailer: tumblerd on a
 # private session bus, with the install prefix as its only data folder and a
-# temporary cache, is asked over D-Bus for the thumbnails of a PES and a DST
-# file and must store them where every file manager looks for them.
+# temporary cache, is asked over D-Bus for the thumbnails of a PES, a DST, a
+# JEF and a VP3 file and must store them where every file manager looks for
+# them. The JEF and VP3 files are the DST example converted by the CLI.
 #
-#   tumbler_test.sh CMAKE BUILD_DIR MAKE_EXAMPLES
+#   tumbler_test.sh CMAKE BUILD_DIR MAKE_EXAMPLES CLI
 # Exits 77 (skipped) when tumbler, dbus-run-session or gdbus is missing.
 set -euo pipefail
 
@@ -20,13 +21,16 @@ if [ "${1:-}" = --on-bus ]; then
       --method org.freedesktop.DBus.NameHasOwner "$name" 2>/dev/null | grep -q true && break
     sleep 0.1
   done
-  pes_uri="file://$designs/blume.pes"
-  dst_uri="file://$designs/stern.dst"
+  uris=() types=()
+  for file in blume.pes stern.dst stern.jef; do
+    uris+=("file://$designs/$file")
+    types+=("application/x-${file##*.}")
+  done
+  list() { local IFS=,; echo "[$(printf "'%s'" "$@" | sed "s/''/','/g")]"; }
   gdbus call --session --dest "$name" --object-path /org/freedesktop/thumbnails/Thumbnailer1 \
-    --method "$name.Queue" "['$pes_uri', '$dst_uri']" "['application/x-pes', 'application/x-dst']" \
-    normal default 0 >/dev/null
+    --method "$name.Queue" "$(list "${uris[@]}")" "$(list "${types[@]}")" normal default 0 >/dev/null
   status=0
-  for uri in "$pes_uri" "$dst_uri"; do
+  for uri in "${uris[@]}"; do
     thumb="$XDG_CACHE_HOME/thumbnails/normal/$(printf %s "$uri" | md5sum | cut -d' ' -f1).png"
     for _ in $(seq 300); do
       [ -s "$thumb" ] && break
@@ -54,7 +58,7 @@ if [ "${1:-}" = --on-bus ]; then
   exit $status
 fi
 
-cmake=$1 build=$2 make_examples=$3
+cmake=$1 build=$2 make_examples=$3 cli=$4
 TUMBLERD=$(ls /usr/lib/*/tumbler-1/tumblerd 2>/dev/null | head -n1 || true)
 if [ -z "$TUMBLERD" ] || ! command -v dbus-run-session >/dev/null || ! command -v gdbus >/dev/null; then
   echo "tumbler, dbus-run-session or gdbus missing (tools/install-deps.sh installs them)"
@@ -67,6 +71,7 @@ if ! "$cmake" --install "$build" --prefix "$work/prefix" >"$work/install.log" 2>
   exit 1
 fi
 "$make_examples" "$work/designs"
+"$cli" convert "$work/designs/stern.dst" "$work/designs/stern.jef"
 
 # The prefix's data first, then the system's own (the service needs its
 # MIME database to recognise the PNG it reads back); our own cache and
