@@ -1,12 +1,15 @@
 // JEF and VP3 reader speed on generated files of 1,000,000 stitches, items
-// per record as BM_ReadDst counts them.
+// per record as BM_ReadDst counts them. The VP3 file is written by our own
+// writer from a design as the DST reader leaves one.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <vector>
 
 #include "bench/bench_viewer.h"
+#include "export/vp3_writer.h"
 
 namespace {
 
@@ -41,5 +44,34 @@ void BM_ReadJef(benchmark::State& state) {
   TimeReader(state, JefFile(), "bench.jef", "jef", kStitches, kStitches + kStitches / 5000);
 }
 BENCHMARK(BM_ReadJef)->Unit(benchmark::kMillisecond);
+
+// Short random stitches, a 30 mm move every 100 and a colour change every
+// 5000, as VP3 blocks with a trim before each move.
+std::vector<std::uint8_t> Vp3File() {
+  BenchViewer v;
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int> step(-20, 20);
+  v.dlg.BeginDesign(kStitches + kStitches / 50);
+  std::int16_t x = 0, y = 0;
+  for (int i = 1; i <= kStitches; ++i) {
+    if (i % 5000 == 0) v.dlg.AddColorChange(x, y);
+    if (i % 100 == 0) {
+      x = static_cast<std::int16_t>(x > 0 ? x - 300 : x + 300);
+      v.dlg.AddMove(x, y);
+    }
+    x = static_cast<std::int16_t>(std::clamp(x + step(rng), -900, 900));
+    y = static_cast<std::int16_t>(std::clamp(y + step(rng), -900, 900));
+    v.dlg.AddStitch(x, y);
+  }
+  v.dlg.EndDesign();
+  return EncodeVp3(v.dlg, {}).bytes;
+}
+
+void BM_ReadVp3(benchmark::State& state) {
+  // Stitches and moves, and the colour changes.
+  const int records = kStitches + kStitches / 100 + kStitches / 5000;
+  TimeReader(state, Vp3File(), "bench.vp3", "vp3", kStitches + kStitches / 100 + 1, records);
+}
+BENCHMARK(BM_ReadVp3)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "export/dst_writer.h"
 #include "export/jef_writer.h"
 #include "export/pcs_writer.h"
+#include "export/vp3_writer.h"
 
 namespace {
 
@@ -77,21 +78,15 @@ void BM_BuildPcsBlock(benchmark::State& state) {
 BENCHMARK(BM_BuildPcsBlock)->Unit(benchmark::kMillisecond);
 
 // The same design within a 200 x 200 mm hoop, which JEF needs, through
-// DST and JEF.
+// DST, JEF and VP3.
 constexpr int kHoopRange = 990;
 
-void BM_EncodeDstInHoop(benchmark::State& state) {
-  Viewer v(kHoopRange);
-  for (auto _ : state) benchmark::DoNotOptimize(EncodeDst(v.dlg, {}).bytes.data());
-  state.SetItemsProcessed(state.iterations() * kStitches);
-}
-BENCHMARK(BM_EncodeDstInHoop)->Unit(benchmark::kMillisecond);
-
-void BM_EncodeJef(benchmark::State& state) {
+// Times an encoder; items are the design's stitches.
+void TimeEncoder(benchmark::State& state, Encoder encode) {
   Viewer v(kHoopRange);
   std::size_t size = 0;
   for (auto _ : state) {
-    const CEncoded file = EncodeJef(v.dlg, {});
+    const CEncoded file = encode(v.dlg, {});
     if (file.Refused()) state.SkipWithError("refused");
     size = file.bytes.size();
     benchmark::DoNotOptimize(file.bytes.data());
@@ -99,6 +94,12 @@ void BM_EncodeJef(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kStitches);
   state.counters["bytes"] = static_cast<double>(size);
 }
+
+void BM_EncodeDstInHoop(benchmark::State& state) { TimeEncoder(state, EncodeDst); }
+BENCHMARK(BM_EncodeDstInHoop)->Unit(benchmark::kMillisecond);
+void BM_EncodeJef(benchmark::State& state) { TimeEncoder(state, EncodeJef); }
 BENCHMARK(BM_EncodeJef)->Unit(benchmark::kMillisecond);
+void BM_EncodeVp3(benchmark::State& state) { TimeEncoder(state, EncodeVp3); }
+BENCHMARK(BM_EncodeVp3)->Unit(benchmark::kMillisecond);
 
 }  // namespace

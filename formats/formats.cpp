@@ -4,14 +4,17 @@
 #include <vector>
 
 #include "design/jef.h"
+#include "design/vp3.h"
 #include "export/dst_writer.h"
 #include "export/jef_writer.h"
 #include "export/pcs_writer.h"
+#include "export/vp3_writer.h"
 
 namespace {
 
 constexpr CSignature kPesSignatures[] = {{"#PES"}};
 constexpr CSignature kPecSignatures[] = {{"#PEC0001"}};
+constexpr CSignature kVp3Signatures[] = {{"%vsm%"}};
 
 constexpr FormatEntry kFormats[] = {
     {.extension = ".PES", .name = "pes", .title = "Brother PES", .maker = "Brother",
@@ -34,6 +37,9 @@ constexpr FormatEntry kFormats[] = {
     {.extension = ".JEF", .name = "jef", .title = "Janome JEF", .maker = "Janome",
      .mimeType = "application/x-jef", .code = FORMAT_JEF, .read = ReadJef, .encode = EncodeJef,
      .allFilesRank = 5, .plausible = PlausibleJef},
+    {.extension = ".VP3", .name = "vp3", .title = "Husqvarna/Pfaff VP3", .maker = "Husqvarna",
+     .mimeType = "application/x-vp3", .code = FORMAT_VP3, .read = ReadVp3, .encode = EncodeVp3,
+     .allFilesRank = 6, .signatures = kVp3Signatures, .plausible = PlausibleVp3},
 };
 
 std::string UpperAscii(std::string text) {

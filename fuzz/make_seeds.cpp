@@ -1,5 +1,5 @@
 // Writes the seed corpora of the fuzz targets, built with the tests' byte
-// builders: make_seeds OUTDIR gives OUTDIR/{dst,pec,pes,pcs,sew,jef,save}/.
+// builders: make_seeds OUTDIR gives OUTDIR/{dst,pec,pes,pcs,sew,jef,vp3,save}/.
 // Each seed is a small well-formed or nearly well-formed file that reaches
 // one part of its reader (every record type, cut records, missing end
 // codes, fields outside the file); the fuzzer mutates from there.
@@ -151,6 +151,32 @@ Seeds JefSeeds() {
   return s;
 }
 
+Seeds Vp3Seeds() {
+  Seeds s;
+  Vp3Block a, b, c;
+  // stitch, 0x80 as dy, long record as a stitch and, after a trim, as a
+  // move, a long one without its closing bytes, an unknown code
+  a.records = {0x05, 0xFB, 0x01, 0x80, 0x80, 0x01, 0x00, 0x13, 0xFF, 0xC1, 0x80, 0x02, 0x80, 0x03,
+               0x80, 0x01, 0x01, 0x00, 0xFE, 0x00, 0x80, 0x02, 0x80, 0x01, 0x00, 0x05, 0x00, 0x05,
+               0x80, 0x07, 0x7F, 0x81, 0x80, 0x03};
+  b.startX = -2049, b.startY = 3051;  // elsewhere than a ends
+  b.colors = {0x00FF00, 0x0000FF};
+  b.records = {0x03, 0x04, 0x80, 0x01, 0x00, 0x13};  // a long record cut by its data's end
+  c.colors = {};
+  c.name = "Gr\xFCn";
+  c.records = {0x80, 0x03};
+  s.push_back({"blocks", Vp3File({a, b, c}, -8350, -5900)});
+  Vp3Block shortLength = a;
+  shortLength.lengthShortBy = 25;
+  s.push_back({"short-lengths", Vp3File({shortLength, shortLength})});
+  s.push_back({"cut-in-block", Cut(Vp3File({a, b}), 160)});
+  s.push_back({"header-only", Cut(Vp3File({a}), 60)});
+  Bytes longString = Vp3File({a});
+  longString[6] = 0x7F;  // the producer's length past the end
+  s.push_back({"string-past-end", longString});
+  return s;
+}
+
 void WriteAll(const std::filesystem::path& folder, const std::string& ext, const Seeds& seeds) {
   std::filesystem::create_directories(folder);
   for (const auto& [name, bytes] : seeds) {
@@ -169,7 +195,7 @@ int main(int argc, char** argv) {
   const std::filesystem::path root = argv[1];
   const std::vector<std::pair<std::string, Seeds>> formats = {
       {"pes", PesSeeds()}, {"pec", PecSeeds()}, {"dst", DstSeeds()}, {"pcs", PcsSeeds()}, {"sew", SewSeeds()},
-      {"jef", JefSeeds()}};
+      {"jef", JefSeeds()}, {"vp3", Vp3Seeds()}};
   Seeds save;
   for (std::size_t f = 0; f < formats.size(); ++f) {
     // The save target numbers its readers in the format table's order.

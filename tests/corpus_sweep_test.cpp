@@ -103,5 +103,5 @@ TEST_P(CorpusSweepTest, WholeCutAndFlippedFilesLoadSoundly) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, CorpusSweepTest, ::testing::Values("dst", "pec", "pes", "pcs", "sew", "jef"),
+INSTANTIATE_TEST_SUITE_P(Formats, CorpusSweepTest, ::testing::Values("dst", "pec", "pes", "pcs", "sew", "jef", "vp3"),
                          [](const auto& info) { return std::string(info.param); });

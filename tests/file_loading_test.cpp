@@ -71,8 +71,8 @@ TEST_F(FileLoadingTest, BrowseOffersTheFiveFiltersAndLoadsTheChoice) {
   Choose(path, "herz.dst");
   ASSERT_EQ(platform.openRequests.size(), 1u);
   EXPECT_EQ(platform.openRequests[0].filter,
-            "Design Files (*.*)|*.pes;*.pec;*.pcs;*.dst;*.sew;*.jef|Brother (PES/PEC)|*.pes;*.pec|"
-            "Tajima (*.dst)|*.dst|Pfaff (*.pcs)|*.pcs|Janome (SEW/JEF)|*.sew;*.jef||");
+            "Design Files (*.*)|*.pes;*.pec;*.pcs;*.dst;*.sew;*.jef;*.vp3|Brother (PES/PEC)|*.pes;*.pec|"
+            "Tajima (*.dst)|*.dst|Pfaff (*.pcs)|*.pcs|Janome (SEW/JEF)|*.sew;*.jef|Husqvarna (*.vp3)|*.vp3||");
   EXPECT_EQ(platform.openRequests[0].filterIndex, 1);
   EXPECT_EQ(platform.openRequests[0].initialDir, ".");
   EXPECT_EQ(dlg.LastLoadOutcome(), LoadOutcome::loaded);

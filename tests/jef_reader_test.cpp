@@ -6,7 +6,7 @@
 #include "design/jef.h"
 #include "design/thread_charts.h"
 #include "fuzz/seed_builders.h"
-#include "tests/twin_compare.h"
+#include "tests/corpus_checks.h"
 
 class JefReaderTest : public ViewerTest {
  protected:
@@ -189,10 +189,7 @@ TEST_F(JefReaderTest, PlausibleOnlyWhereTheTablesFitBeforeTheStitches) {
   Bytes png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
   png.resize(64, 'x');
   EXPECT_FALSE(PlausibleJef(ByteView(png, 64)));
-  for (const auto& file : CorpusFiles("jef")) {
-    const Bytes bytes = ReadFileBytes(file);
-    EXPECT_TRUE(PlausibleJef(ByteView(bytes, static_cast<int>(bytes.size())))) << file;
-  }
+  ExpectCorpusPlausible("jef");
 }
 
 // The counts and bounds a reader written from the format's description
@@ -216,12 +213,9 @@ TEST_F(JefReaderTest, CorpusFilesDecodeAsTheirDescriptionSays) {
       {"Rust-Embroidery-Catalogue__Bean.jef", 320, 2, 1, {-250, 250, -250, 250}},
       {"PEmbroider__PEmbroider_bitmap_image_2.jef", 2099, 5, 1, {-191, 199, -221, 230}},
   };
-  const auto files = CorpusFiles("jef");
-  SKIP_WITHOUT_CORPUS(files);
+  SKIP_WITHOUT_CORPUS(CorpusFiles("jef"));
   for (const Expected& e : expected) {
-    const auto file = std::find_if(files.begin(), files.end(), [&](const auto& f) { return f.filename() == e.name; });
-    ASSERT_NE(file, files.end()) << e.name;
-    Load(ReadFileBytes(*file));
+    Load(CorpusBytes("jef", e.name));
     const std::vector<Record> records = DecodedAfter(2);
     auto count = [&](int kind) { return std::count_if(records.begin(), records.end(), [&](const Record& r) { return r.kind == kind; }); };
     EXPECT_EQ(count(KIND_STITCH), e.stitches) << e.name;

@@ -5,7 +5,7 @@
 #include "design/thread_charts.h"
 #include "export/jef_writer.h"
 #include "fuzz/sewing_compare.h"
-#include "tests/twin_compare.h"
+#include "tests/corpus_checks.h"
 
 namespace {
 
@@ -24,12 +24,7 @@ std::vector<std::int32_t> Fields(const Bytes& b, std::size_t at, int n) {
 
 class JefWriterTest : public ViewerTest {
  protected:
-  CEncoded Encode() { return EncodeJef(dlg, CEncodeRequest{"stem"}); }
-  Bytes Written() {
-    const CEncoded e = Encode();
-    EXPECT_FALSE(e.Refused()) << e.refusal;
-    return e.bytes;
-  }
+  Bytes Written() { return EncodedBytes(EncodeJef, dlg); }
   // The stitch data of a written file, from its offset to its end.
   static Bytes Data(const Bytes& file) { return Bytes(file.begin() + S32(file, 0), file.end()); }
   // A design with RGB threads, one per block.
@@ -92,7 +87,7 @@ TEST_F(JefWriterTest, TheSmallestHoopThatHoldsTheDesignUnturned) {
   for (const auto& [w, h, size] : {std::tuple{2100, 1000, "210.0 x 100.0 mm"}, std::tuple{2001, 5, "200.1 x 0.5 mm"},
                                    std::tuple{5, 2001, "0.5 x 200.1 mm"}}) {
     LoadDesign({{0, 0, KIND_STITCH}, {w, h, KIND_STITCH}}, FORMAT_DST);
-    const CEncoded e = Encode();
+    const CEncoded e = EncodeJef(dlg, {});
     EXPECT_TRUE(e.bytes.empty());
     EXPECT_EQ(e.refusal, std::string("Design ") + size +
                              " passt in keinen Janome-Rahmen (h\xC3\xB6" "chstens 200.0 x 200.0 mm), "

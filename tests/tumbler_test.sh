@@ -22,7 +22,7 @@ if [ "${1:-}" = --on-bus ]; then
     sleep 0.1
   done
   uris=() types=()
-  for file in blume.pes stern.dst stern.jef; do
+  for file in blume.pes stern.dst stern.jef stern.vp3; do
     uris+=("file://$designs/$file")
     types+=("application/x-${file##*.}")
   done
@@ -72,6 +72,7 @@ if ! "$cmake" --install "$build" --prefix "$work/prefix" >"$work/install.log" 2>
 fi
 "$make_examples" "$work/designs"
 "$cli" convert "$work/designs/stern.dst" "$work/designs/stern.jef"
+"$cli" convert "$work/designs/stern.dst" "$work/designs/stern.vp3"
 
 # The prefix's data first, then the system's own (the service needs its
 # MIME database to recognise the PNG it reads back); our own cache and
