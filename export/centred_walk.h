@@ -45,7 +45,9 @@ class CCentredDesign {
   // Calls visit(dx, dy, kind) for every written record: kind STITCH, MOVE or
   // COLOR, (dx, dy) the step from where the needle stands, the centre before
   // the first (a colour change steps (0, 0)). A lead-in move comes first
-  // where the first stitch lies away from the centre.
+  // where the first stitch lies away from the centre. Positions keep 16
+  // bits, as the design holds them: a step is the shorter way there, as
+  // every reader adds it up.
   template <class Visit>
   void ForEachStep(Visit&& visit) const {
     const CRecordWalk walk{m_design, /*leadInMove=*/true, /*ownStart=*/true,
@@ -57,7 +59,7 @@ class CCentredDesign {
         return;
       }
       const int cx = x - m_centreX, cy = y - m_centreY;
-      visit(cx - penX, cy - penY, kind);
+      visit(static_cast<std::int16_t>(cx - penX), static_cast<std::int16_t>(cy - penY), kind);
       penX = cx;
       penY = cy;
     });

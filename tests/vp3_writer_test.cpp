@@ -237,6 +237,19 @@ TEST_F(Vp3WriterTest, RoundTripsGiveTheSameRecordsAndTheSameBytes) {
   EXPECT_TRUE(Written() == first);
 }
 
+TEST_F(Vp3WriterTest, StepsTakeTheShorterWayRoundSixteenBits) {
+  // From -30000 to +30000 is 5536 units the other way round, as a reader
+  // adds the steps up in 16 bits: the stitch is split along that way. (Read
+  // back, the pieces cross the 16-bit edge, and the box is another one.)
+  LoadDesign({{-30000, 0, KIND_STITCH}, {30000, 10, KIND_STITCH}, {-29000, 0, KIND_MOVE}, {-29000, 5, KIND_STITCH}},
+             FORMAT_PCS);
+  const std::vector<SewingStep> source = SewingSteps(dlg);
+  const Bytes first = Written();
+  Read("vp3", first);
+  EXPECT_EQ(SewingDifference(source, SewingSteps(dlg), 0), "");
+  EXPECT_LT(dlg.m_nStitchCount, 60);
+}
+
 TEST_F(Vp3WriterTest, CorpusFilesThroughDstAndBackKeepWhatTheySew) {
   ExpectRoundTripThrough("dst", "vp3", "Mehr als 255 Farben");
 }
