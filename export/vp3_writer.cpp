@@ -136,18 +136,22 @@ struct Out {
 
 CEncoded EncodeVp3(const CDesign& design, const CEncodeRequest&) {
   const CCentredDesign placed(design);
-  // One pass to count: the blocks, their records and where they begin and end.
+  // One pass to count: the blocks, their records and where they begin and
+  // end; no more blocks than a file can hold are kept.
   std::vector<Block> blocks(1);
+  bool tooMany = false;
   std::uint32_t records = 0;
   const Point end = WalkRecords(
       placed, [&](const std::uint8_t*, std::size_t n) { blocks.back().data += n, ++records; },
       [&](int x, int y) {
+        tooMany = tooMany || blocks.size() == kMaxBlocks;
+        if (tooMany) return;
         blocks.back().endX = x, blocks.back().endY = y;
         blocks.emplace_back();
         blocks.back().startX = x, blocks.back().startY = y;
       });
+  if (tooMany) return Refusal("Mehr als 255 Farben, Konvertierung abgebrochen");
   blocks.back().endX = end.x, blocks.back().endY = end.y;
-  if (blocks.size() > kMaxBlocks) return Refusal("Mehr als 255 Farben, Konvertierung abgebrochen");
   blocks.back().data += sizeof kTrim;
   ++records;
   std::size_t size = kFileHeader + kDesignHeader;

@@ -176,8 +176,8 @@ struct KnownTwin {
 };
 inline constexpr KnownTwin kKnownTwins[] = {
     {"Embroidermodder__Embroidermodder.pes", TwinCheck::turned, "the PES file holds the design turned a quarter"},
-    {"Rust-Embroidery-Catalogue__Cake_3.pcs", TwinCheck::none, "the PCS file holds it turned and scaled to 89 %"},
-    {"Rust-Embroidery-Catalogue__Cake_3.sew", TwinCheck::none, "the SEW file holds it turned, in two files"},
+    {"Rust-Embroidery-Catalogue__Cake_3.pcs", TwinCheck::none, "the PCS file holds it turned a quarter, at 89 %"},
+    {"Rust-Embroidery-Catalogue__Cake_3.sew", TwinCheck::none, "turned a quarter, at 93 %, split over two SEW files"},
     // Made from the VSM file by a reader that takes the first record of
     // every block as a travel: where that record is a stitch (2 of 19
     // blocks) the DST file travels instead; and it rounds the micrometres
