@@ -36,6 +36,15 @@ class ByteView {
     return u24le(off) | (static_cast<std::uint32_t>(u8(off + 3)) << 24);
   }
   std::int32_t s32le(std::int64_t off) const { return static_cast<std::int32_t>(u32le(off)); }
+  // Big-endian, as VP3 stores its numbers.
+  std::uint16_t u16be(std::int64_t off) const {
+    return static_cast<std::uint16_t>((u8(off) << 8) | u8(off + 1));
+  }
+  std::int16_t s16be(std::int64_t off) const { return static_cast<std::int16_t>(u16be(off)); }
+  std::uint32_t u32be(std::int64_t off) const {
+    return (static_cast<std::uint32_t>(u16be(off)) << 16) | u16be(off + 2);
+  }
+  std::int32_t s32be(std::int64_t off) const { return static_cast<std::int32_t>(u32be(off)); }
 
   // Unchecked access for hot loops that have tested Has() for the whole range.
   const std::uint8_t* UncheckedData(std::int64_t off) const { return m_data + off; }

@@ -39,6 +39,8 @@ constexpr std::int16_t FORMAT_DST = 4;
 constexpr std::int16_t FORMAT_SEW = 8;
 constexpr std::int16_t FORMAT_EXP = 64;
 constexpr std::int16_t FORMAT_XXX = 128;
+constexpr std::int16_t FORMAT_JEF = 16;
+constexpr std::int16_t FORMAT_VP3 = 32;
 
 // Colour of blocks whose index has no table entry.
 constexpr COLORREF kFallbackColor = RGB(0, 0, 0);

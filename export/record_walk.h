@@ -18,11 +18,19 @@
 struct CRecordWalk {
   const CDesign& design;
   bool leadInMove = false;
+  // For writers that place the design themselves (its centre at the file's
+  // origin): where the file's needle starts, in the design's positions.
+  bool ownStart = false;
+  std::int16_t ownStartX = 0, ownStartY = 0;
 
   // Where the needle stands before the first written record: the position
-  // of record 0.
-  std::int16_t StartX() const { return design.m_arrX.size() > 0 ? design.m_arrX[0] : 0; }
-  std::int16_t StartY() const { return design.m_arrY.size() > 0 ? design.m_arrY[0] : 0; }
+  // of record 0, or the writer's own start.
+  std::int16_t StartX() const {
+    return ownStart ? ownStartX : design.m_arrX.size() > 0 ? design.m_arrX[0] : 0;
+  }
+  std::int16_t StartY() const {
+    return ownStart ? ownStartY : design.m_arrY.size() > 0 ? design.m_arrY[0] : 0;
+  }
 
   // Calls visit(x, y, kind) for every written record, kind one of
   // KIND_STITCH, KIND_MOVE and KIND_COLOR, with absolute positions; a

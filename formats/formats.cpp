@@ -5,16 +5,21 @@
 #include <vector>
 
 #include "design/exp.h"
+#include "design/jef.h"
+#include "design/vp3.h"
 #include "design/xxx.h"
 #include "export/dst_writer.h"
 #include "export/exp_writer.h"
+#include "export/jef_writer.h"
 #include "export/pcs_writer.h"
+#include "export/vp3_writer.h"
 #include "export/xxx_writer.h"
 
 namespace {
 
 constexpr CSignature kPesSignatures[] = {{"#PES"}};
 constexpr CSignature kPecSignatures[] = {{"#PEC0001"}};
+constexpr CSignature kVp3Signatures[] = {{"%vsm%"}};
 
 // Every PEC file starts with "#PEC"; the reader takes the two version
 // digits after "00" as they come, so only the four letters are certain.
@@ -60,6 +65,12 @@ constexpr FormatEntry kFormats[] = {
     {.extension = ".SEW", .name = "sew", .title = "Janome SEW", .maker = "Janome",
      .mimeType = "application/x-sew", .code = FORMAT_SEW,
      .read = [](CDesign& d, int len) { d.ReadSew(len); }, .encode = nullptr, .allFilesRank = 4},
+    {.extension = ".JEF", .name = "jef", .title = "Janome JEF", .maker = "Janome",
+     .mimeType = "application/x-jef", .code = FORMAT_JEF, .read = ReadJef, .encode = EncodeJef,
+     .allFilesRank = 5, .plausible = PlausibleJef},
+    {.extension = ".VP3", .name = "vp3", .title = "Husqvarna/Pfaff VP3", .maker = "Husqvarna",
+     .mimeType = "application/x-vp3", .code = FORMAT_VP3, .read = ReadVp3, .encode = EncodeVp3,
+     .allFilesRank = 6, .signatures = kVp3Signatures, .plausible = PlausibleVp3},
     // No header and no signature: nothing in the bytes rules EXP out. The
     // system's database gives *.exp to application/express; only a heavier
     // glob wins, as no magic can.

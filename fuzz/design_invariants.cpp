@@ -70,6 +70,8 @@ std::string FindDesignViolation(const CViewerDlg& dlg, IPlatform& platform, std:
   if (!IsFlag(dlg.m_bFileColors) || !IsFlag(dlg.m_bJanomeColors) || !IsFlag(dlg.m_bThreadColors) ||
       !IsFlag(dlg.m_bHasThumbnail))
     return "a flag holds neither 0 nor 1";
+  if (dlg.m_bThreadColors && (dlg.m_bFileColors || dlg.m_bJanomeColors))
+    return "thread colours together with another colour source";
   if ((dlg.m_bFileColors == TRUE) != (format == FORMAT_PCS) ||
       (dlg.m_bJanomeColors == TRUE) != (format == FORMAT_SEW) ||
       (dlg.m_bHasThumbnail && format != FORMAT_BROTHER)) {

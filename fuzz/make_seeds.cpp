@@ -1,8 +1,9 @@
 // Writes the seed corpora of the fuzz targets, built with the tests' byte
-// builders: make_seeds OUTDIR gives OUTDIR/{dst,pec,pes,pcs,sew,exp,xxx,save}/.
+// builders: make_seeds OUTDIR gives OUTDIR/{dst,pec,pes,pcs,sew,jef,vp3,exp,xxx,save}/.
 // Each seed is a small well-formed or nearly well-formed file that reaches
 // one part of its reader (every record type, cut records, missing end
 // codes, fields outside the file); the fuzzer mutates from there.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -125,6 +126,57 @@ Seeds SewSeeds() {
   return s;
 }
 
+Seeds JefSeeds() {
+  Seeds s;
+  // stitch, 0x80 as dy, colour change without and with a displacement,
+  // zero jump, jump, unknown command, stitch, end, bytes after the end
+  const std::vector<unsigned> data = {0x05, 0xFB, 0x05, 0x80, 0x80, 0x01, 0x00, 0x00, 0x02, 0x00,
+                                      0x80, 0x01, 0x05, 0xFB, 0x80, 0x02, 0x00, 0x00, 0x80, 0x02,
+                                      0x90, 0x10, 0x80, 0x07, 0x11, 0x22, 0x7F, 0x81, 0x80, 0x10,
+                                      0x05, 0x05};
+  s.push_back({"records", JefFile({12, 78, 3}, data)});
+  s.push_back({"no-end", JefFile({1}, std::vector<unsigned>(data.begin(), data.end() - 4))});
+  s.push_back({"cut-command", JefFile({1}, {0x05, 0x05, 0x80, 0x02, 0x10})});
+  Bytes plus = JefFile({2, 9}, data, 400);
+  std::fill(plus.begin() + 132, plus.begin() + 400, 0x80);
+  s.push_back({"jef-plus", plus});
+  s.push_back({"odd-indices", JefFile({0, 79, -5, 1000}, data)});
+  Bytes many = JefFile({4}, data);
+  PutS32(many, 24, 10000);
+  s.push_back({"block-count-past-end", many});
+  Bytes outside = JefFile({4}, data);
+  PutS32(outside, 0, 0x7FFFFFF0);
+  s.push_back({"offset-past-end", outside});
+  s.push_back({"header-only", Cut(JefFile({1, 2}, data), 60)});
+  return s;
+}
+
+Seeds Vp3Seeds() {
+  Seeds s;
+  Vp3Block a, b, c;
+  // stitch, 0x80 as dy, long record as a stitch and, after a trim, as a
+  // move, a long one without its closing bytes, an unknown code
+  a.records = {0x05, 0xFB, 0x01, 0x80, 0x80, 0x01, 0x00, 0x13, 0xFF, 0xC1, 0x80, 0x02, 0x80, 0x03,
+               0x80, 0x01, 0x01, 0x00, 0xFE, 0x00, 0x80, 0x02, 0x80, 0x01, 0x00, 0x05, 0x00, 0x05,
+               0x80, 0x07, 0x7F, 0x81, 0x80, 0x03};
+  b.startX = -2049, b.startY = 3051;  // elsewhere than a ends
+  b.colors = {0x00FF00, 0x0000FF};
+  b.records = {0x03, 0x04, 0x80, 0x01, 0x00, 0x13};  // a long record cut by its data's end
+  c.colors = {};
+  c.name = "Gr\xFCn";
+  c.records = {0x80, 0x03};
+  s.push_back({"blocks", Vp3File({a, b, c}, -8350, -5900)});
+  Vp3Block shortLength = a;
+  shortLength.lengthShortBy = 25;
+  s.push_back({"short-lengths", Vp3File({shortLength, shortLength})});
+  s.push_back({"cut-in-block", Cut(Vp3File({a, b}), 160)});
+  s.push_back({"header-only", Cut(Vp3File({a}), 60)});
+  Bytes longString = Vp3File({a});
+  longString[6] = 0x7F;  // the producer's length past the end
+  s.push_back({"string-past-end", longString});
+  return s;
+}
+
 Seeds ExpSeeds() {
   Seeds s;
   // stitch, dy 0x80, colour change, colour change with a move, jump, old
@@ -190,7 +242,7 @@ int main(int argc, char** argv) {
   const std::filesystem::path root = argv[1];
   const std::vector<std::pair<std::string, Seeds>> formats = {
       {"pes", PesSeeds()}, {"pec", PecSeeds()}, {"dst", DstSeeds()}, {"pcs", PcsSeeds()}, {"sew", SewSeeds()},
-      {"exp", ExpSeeds()}, {"xxx", XxxSeeds()}};
+      {"jef", JefSeeds()}, {"vp3", Vp3Seeds()}, {"exp", ExpSeeds()}, {"xxx", XxxSeeds()}};
   Seeds save;
   for (std::size_t f = 0; f < formats.size(); ++f) {
     // The save target numbers its readers in the format table's order.

@@ -22,7 +22,8 @@ std::vector<SewingStep> SewingSteps(const CDesign& design);
 // same order at the same places (within tolerance units on each axis), the
 // same travels and colour changes between them. The written file may split a
 // step longer than any record of the smallest format (121 units) into
-// penetrations on its straight line, and may travel to the first
-// penetration first. Otherwise the first difference, in words.
+// penetrations on its straight line, or travel along that line and
+// penetrate only at its end, and may travel to the first penetration
+// first. Otherwise the first difference, in words.
 std::string SewingDifference(const std::vector<SewingStep>& source, const std::vector<SewingStep>& written,
                              int tolerance);

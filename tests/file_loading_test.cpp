@@ -71,8 +71,9 @@ TEST_F(FileLoadingTest, BrowseOffersEveryMakersFilterAndLoadsTheChoice) {
   Choose(path, "herz.dst");
   ASSERT_EQ(platform.openRequests.size(), 1u);
   EXPECT_EQ(platform.openRequests[0].filter,
-            "Design Files (*.*)|*.pes;*.pec;*.pcs;*.dst;*.sew;*.exp;*.xxx|Brother (PES/PEC)|*.pes;*.pec|"
-            "Tajima (*.dst)|*.dst|Pfaff (*.pcs)|*.pcs|Janome (*.sew)|*.sew|Melco (*.exp)|*.exp|"
+            "Design Files (*.*)|*.pes;*.pec;*.pcs;*.dst;*.sew;*.jef;*.vp3;*.exp;*.xxx|"
+            "Brother (PES/PEC)|*.pes;*.pec|Tajima (*.dst)|*.dst|Pfaff (*.pcs)|*.pcs|"
+            "Janome (SEW/JEF)|*.sew;*.jef|Husqvarna (*.vp3)|*.vp3|Melco (*.exp)|*.exp|"
             "Singer (*.xxx)|*.xxx||");
   EXPECT_EQ(platform.openRequests[0].filterIndex, 1);
   EXPECT_EQ(platform.openRequests[0].initialDir, ".");

@@ -31,6 +31,12 @@ class ByteBuilder {
     const auto u = static_cast<std::uint32_t>(v);
     return u8(u).u8(u >> 8).u8(u >> 16).u8(u >> 24);
   }
+  // Big-endian, as VP3 stores its numbers.
+  ByteBuilder& u16be(unsigned v) { return u8(v >> 8).u8(v); }
+  ByteBuilder& s32be(std::int32_t v) {
+    const auto u = static_cast<std::uint32_t>(v);
+    return u8(u >> 24).u8(u >> 16).u8(u >> 8).u8(u);
+  }
   ByteBuilder& text(const std::string& s) {
     for (char c : s) u8(static_cast<unsigned char>(c));
     return *this;
@@ -42,6 +48,11 @@ class ByteBuilder {
   // Pads with zeros up to the given length.
   ByteBuilder& padTo(std::size_t length, unsigned v = 0) {
     if (m_bytes.size() < length) fill(length - m_bytes.size(), v);
+    return *this;
+  }
+  // Overwrites four bytes at an absolute offset with v, big-endian.
+  ByteBuilder& put32be(std::size_t offset, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) put(offset + static_cast<std::size_t>(i), v >> (24 - 8 * i));
     return *this;
   }
   // Overwrites one byte at an absolute offset, growing the file if needed.

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # A real thumbnail service runs the installed thumbnailer: tumblerd on a
 # private session bus, with the install prefix as its only data folder and a
-# temporary cache, is asked over D-Bus for the thumbnails of a PES, a DST,
-# an EXP and an XXX file and must store them where every file manager looks
-# for them. The EXP and XXX files are the examples converted by our writers.
+# temporary cache, is asked over D-Bus for the thumbnails of a PES, a DST, a
+# JEF, a VP3, an EXP and an XXX file and must store them where every file
+# manager looks for them. The files of the last four formats are the examples
+# converted by the CLI.
 #
-#   tumbler_test.sh CMAKE BUILD_DIR MAKE_EXAMPLES
+#   tumbler_test.sh CMAKE BUILD_DIR MAKE_EXAMPLES CLI
 # Exits 77 (skipped) when tumbler, dbus-run-session or gdbus is missing.
 set -euo pipefail
 
@@ -21,18 +22,16 @@ if [ "${1:-}" = --on-bus ]; then
       --method org.freedesktop.DBus.NameHasOwner "$name" 2>/dev/null | grep -q true && break
     sleep 0.1
   done
-  files=(blume.pes stern.dst stern.exp blume.xxx)
   uris=() types=()
-  for f in "${files[@]}"; do
-    uris+=("'file://$designs/$f'")
-    types+=("'application/x-${f##*.}'")
+  for file in blume.pes stern.dst stern.jef stern.vp3 stern.exp blume.xxx; do
+    uris+=("file://$designs/$file")
+    types+=("application/x-${file##*.}")
   done
+  list() { local IFS=,; echo "[$(printf "'%s'" "$@" | sed "s/''/','/g")]"; }
   gdbus call --session --dest "$name" --object-path /org/freedesktop/thumbnails/Thumbnailer1 \
-    --method "$name.Queue" "[$(IFS=,; echo "${uris[*]}")]" "[$(IFS=,; echo "${types[*]}")]" \
-    normal default 0 >/dev/null
+    --method "$name.Queue" "$(list "${uris[@]}")" "$(list "${types[@]}")" normal default 0 >/dev/null
   status=0
-  for f in "${files[@]}"; do
-    uri="file://$designs/$f"
+  for uri in "${uris[@]}"; do
     thumb="$XDG_CACHE_HOME/thumbnails/normal/$(printf %s "$uri" | md5sum | cut -d' ' -f1).png"
     for _ in $(seq 300); do
       [ -s "$thumb" ] && break
@@ -60,7 +59,7 @@ if [ "${1:-}" = --on-bus ]; then
   exit $status
 fi
 
-cmake=$1 build=$2 make_examples=$3
+cmake=$1 build=$2 make_examples=$3 cli=$4
 TUMBLERD=$(ls /usr/lib/*/tumbler-1/tumblerd 2>/dev/null | head -n1 || true)
 if [ -z "$TUMBLERD" ] || ! command -v dbus-run-session >/dev/null || ! command -v gdbus >/dev/null; then
   echo "tumbler, dbus-run-session or gdbus missing (tools/install-deps.sh installs them)"
@@ -73,10 +72,10 @@ if ! "$cmake" --install "$build" --prefix "$work/prefix" >"$work/install.log" 2>
   exit 1
 fi
 "$make_examples" "$work/designs"
-for pair in stern.dst:stern.exp blume.pes:blume.xxx; do
-  "$build/cli/nadelwerk-cli" convert "$work/designs/${pair%:*}" "$work/designs/${pair#*:}" >/dev/null ||
-    { echo "cannot write ${pair#*:}"; exit 1; }
-done
+"$cli" convert "$work/designs/stern.dst" "$work/designs/stern.jef"
+"$cli" convert "$work/designs/stern.dst" "$work/designs/stern.vp3"
+"$cli" convert "$work/designs/stern.dst" "$work/designs/stern.exp"
+"$cli" convert "$work/designs/blume.pes" "$work/designs/blume.xxx"
 
 # The prefix's data first, then the system's own (the service needs its
 # MIME database to recognise the PNG it reads back); our own cache and

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <filesystem>
+#include <set>
 
 #include "platform/qt/file_filter.h"
 #include "tests/gui/window_fixture.h"
@@ -95,7 +96,7 @@ TEST_F(WindowTest, BrowseOffersTheFiveChoicesInTheCurrentFolder) {
   QStringList labels;
   for (const QString& f : filters) labels << NameFilterLabel(f);
   EXPECT_EQ(labels, (QStringList{"Design Files (*.*)", "Brother (PES/PEC)", "Tajima (*.dst)",
-                                 "Pfaff (*.pcs)", "Janome (*.sew)"}));
+                                 "Pfaff (*.pcs)", "Janome (SEW/JEF)", "Husqvarna (*.vp3)"}));
   EXPECT_EQ(selected, labels.value(0));
   EXPECT_EQ(folder, QDir(Q(temp.path().string())).canonicalPath());
   EXPECT_EQ(mode, QFileDialog::ExistingFile);
@@ -116,10 +117,14 @@ TEST_F(WindowTest, BrowseOffersTheFiveChoicesInTheCurrentFolder) {
 
 TEST(FileFilter, PatternsMatchRegardlessOfCase) {
   TempDir dir;
-  for (const char* name : {"ROSE.PES", "rose.pes", "Rose.PeS", "herz.dst", "notiz.txt", "x.pesx"})
+  for (const char* name :
+       {"ROSE.PES", "rose.pes", "Rose.PeS", "herz.dst", "STERN.JEF", "Stern.Vp3", "notiz.txt", "x.pesx"})
     dir.Write(name, Bytes(1, 0));
   const QStringList filters = QtNameFilters(OpenFileFilter());
-  ASSERT_EQ(filters.size(), 5);
+  // All formats, then one choice per maker.
+  std::set<std::string> makers;
+  for (const FormatEntry& f : Formats()) makers.insert(f.maker);
+  ASSERT_EQ(filters.size(), static_cast<qsizetype>(makers.size() + 1));
   auto listed = [&](const QString& filter) {
     const qsizetype open = filter.lastIndexOf('(');
     const QStringList patterns = filter.mid(open + 1).chopped(1).split(' ');
@@ -128,7 +133,8 @@ TEST(FileFilter, PatternsMatchRegardlessOfCase) {
     names.sort();
     return names;
   };
-  EXPECT_EQ(listed(filters[0]), (QStringList{"ROSE.PES", "Rose.PeS", "herz.dst", "rose.pes"}));
+  EXPECT_EQ(listed(filters[0]),
+            (QStringList{"ROSE.PES", "Rose.PeS", "STERN.JEF", "Stern.Vp3", "herz.dst", "rose.pes"}));
   EXPECT_EQ(listed(filters[2]), (QStringList{"herz.dst"}));
 
   // The writers' filters have one choice and no closing "||".

@@ -181,7 +181,7 @@ TEST_F(WindowTest, WheelTakesTheBarItIsOverAndShiftTheHorizontalOne) {
 // for the same view and size, pixel for pixel.
 TEST_F(WindowTest, PreviewShowsTheFrameTheCommandLineRenders) {
   std::vector<std::string> files = {temp.Write("winkel.dst", LDesignDst())};
-  for (const char* extension : {"pes", "pec", "dst", "pcs", "sew"})
+  for (const char* extension : {"pes", "pec", "dst", "pcs", "sew", "jef", "vp3"})
     if (const auto corpus = CorpusFiles(extension); !corpus.empty()) files.push_back(corpus.front().string());
   QWidget* preview = window->Control(IDC_PREVIEW);
   const std::string png = (temp.path() / "frame.png").string();
