@@ -37,6 +37,8 @@ constexpr std::int16_t FORMAT_BROTHER = 1;  // PES and PEC
 constexpr std::int16_t FORMAT_PCS = 2;
 constexpr std::int16_t FORMAT_DST = 4;
 constexpr std::int16_t FORMAT_SEW = 8;
+constexpr std::int16_t FORMAT_HUS = 256;
+constexpr std::int16_t FORMAT_VIP = 512;
 
 // Colour of blocks whose index has no table entry.
 constexpr COLORREF kFallbackColor = RGB(0, 0, 0);

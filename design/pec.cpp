@@ -32,14 +32,17 @@ int SectionColorCount(const ByteView& file, std::int64_t section) {
   return file.Has(at, 1) ? file.u8(at) + 1 : 0;
 }
 
-int AppendSectionColors(const ByteView& file, std::int64_t section, CDesign& design, int& filled) {
-  const int count = SectionColorCount(file, section);
-  const std::int64_t list = section + kColorListOffset;
+void AppendColorList(const ByteView& file, std::int64_t list, int count, CDesign& design, int& filled) {
   for (int k = 0; k < count && file.Has(list + k, 1); ++k) {
     const std::uint8_t index = file.u8(list + k);
     if (filled < kBlockColorEntries) design.m_blockColor[filled++] = index;
     design.m_threads.push_back(ChartThread(ThreadChart::pec, index));
   }
+}
+
+int AppendSectionColors(const ByteView& file, std::int64_t section, CDesign& design, int& filled) {
+  const int count = SectionColorCount(file, section);
+  AppendColorList(file, section + kColorListOffset, count, design, filled);
   return count;
 }
 

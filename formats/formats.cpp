@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "design/hus_vip.h"
+#include "design/phc_phb.h"
 #include "export/dst_writer.h"
 #include "export/pcs_writer.h"
 
@@ -10,6 +12,11 @@ namespace {
 
 constexpr CSignature kPesSignatures[] = {{"#PES"}};
 constexpr CSignature kPecSignatures[] = {{"#PEC0001"}};
+// The magic numbers the sheets have seen, with their zero bytes.
+constexpr CSignature kHusSignatures[] = {{{"\x5B\xAF\xC8\x00", 4}}, {{"\x5D\xFC\xC8\x00", 4}}};
+constexpr CSignature kVipSignatures[] = {{{"\x5D\xFC\x90\x01", 4}}};
+constexpr CSignature kPhcSignatures[] = {{"#PHC"}};
+constexpr CSignature kPhbSignatures[] = {{"#PHB"}};
 
 constexpr FormatEntry kFormats[] = {
     {.extension = ".PES", .name = "pes", .title = "Brother PES", .maker = "Brother",
@@ -29,6 +36,18 @@ constexpr FormatEntry kFormats[] = {
     {.extension = ".SEW", .name = "sew", .title = "Janome SEW", .maker = "Janome",
      .mimeType = "application/x-sew", .code = FORMAT_SEW,
      .read = [](CDesign& d, int len) { d.ReadSew(len); }, .encode = nullptr, .allFilesRank = 4},
+    {.extension = ".HUS", .name = "hus", .title = "Husqvarna Viking HUS", .maker = "Husqvarna Viking",
+     .mimeType = "application/x-hus", .code = FORMAT_HUS, .read = ReadHus, .encode = nullptr,
+     .allFilesRank = 5, .signatures = kHusSignatures, .plausible = HusPlausible},
+    {.extension = ".VIP", .name = "vip", .title = "Pfaff VIP", .maker = "Pfaff",
+     .mimeType = "application/x-vip", .code = FORMAT_VIP, .read = ReadVip, .encode = nullptr,
+     .allFilesRank = 6, .signatures = kVipSignatures, .plausible = VipPlausible},
+    {.extension = ".PHC", .name = "phc", .title = "Brother PHC", .maker = "Brother",
+     .mimeType = "application/x-phc", .code = FORMAT_BROTHER, .read = ReadPhc, .encode = nullptr,
+     .allFilesRank = 7, .signatures = kPhcSignatures, .plausible = PhcPlausible},
+    {.extension = ".PHB", .name = "phb", .title = "Brother PHB", .maker = "Brother",
+     .mimeType = "application/x-phb", .code = FORMAT_BROTHER, .read = ReadPhb, .encode = nullptr,
+     .allFilesRank = 8, .signatures = kPhbSignatures, .plausible = PhbPlausible},
 };
 
 std::string UpperAscii(std::string text) {
