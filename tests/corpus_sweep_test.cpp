@@ -103,5 +103,5 @@ TEST_P(CorpusSweepTest, WholeCutAndFlippedFilesLoadSoundly) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, CorpusSweepTest, ::testing::Values("dst", "pec", "pes", "pcs", "sew"),
+INSTANTIATE_TEST_SUITE_P(Formats, CorpusSweepTest, ::testing::Values("dst", "pec", "pes", "pcs", "sew", "hus", "vip", "phc", "phb"),
                          [](const auto& info) { return std::string(info.param); });

@@ -16,10 +16,15 @@ struct PhcSpec {
   std::vector<unsigned> stitches = {0x0A, 0x0A, 0x14, 0x00, 0xFF};
 };
 
+// Where the chain's fields lie in a built file.
+struct PhcOffsets {
+  std::size_t l0, a, b, c, ls, p0;
+};
+
 // Lays out the header, the pictures, the chain's sections A, B and C and
 // the stitch block P0, and fills in the file length, L0, SA, SB, the three
 // "rest" fields and Ls.
-inline Bytes PhcFile(const PhcSpec& s) {
+inline Bytes PhcFile(const PhcSpec& s, PhcOffsets* where = nullptr) {
   const bool b = s.phb;
   ByteBuilder f;
   auto put32 = [&f](std::size_t at, std::size_t v) {
@@ -70,5 +75,6 @@ inline Bytes PhcFile(const PhcSpec& s) {
   put32(bAt + 4, len - bAt);
   put32(c, len - c);
   put32(lsAt, len - p0);
+  if (where) *where = {lengthField + 4, a, bAt, c, lsAt, p0};
   return f;
 }
