@@ -18,6 +18,15 @@ constexpr int kTableBits = 11;
 // Blocks with fewer tokens decode bit by bit: a table would cost more to
 // fill than it saves, and a hostile file could make every block that short.
 constexpr unsigned kTableTokens = 64;
+// Blocks this long also get a table that decodes two literals at once.
+constexpr unsigned kPairTokens = 1024;
+// A stream may hold one block per 64 bytes of its cap, and 16 more: a block
+// header costs a thousand steps or so, and headers that read few bits and
+// yield one byte each would make a large file slow without that limit. No
+// encoder is known to write blocks this short ([unsure]: the format sets no
+// limit; the samples hold one block per stream).
+constexpr std::size_t kBlocksPerCapByte = 64;
+constexpr std::size_t kExtraBlocks = 16;
 
 // Bits of one stream, bit 7 of each byte first; zeros past the end. The
 // position counts every bit asked for, so a reader can tell whether a token
@@ -47,6 +56,8 @@ class BitReader {
     Skip(k);
     return v;
   }
+  // Whether the next 64 bits lie inside the input.
+  bool FarFromEnd() const { return (m_pos >> 3) + 8 <= m_size; }
   bool PastEnd() const { return m_pos > m_bits; }
   bool AtEnd() const { return m_pos >= m_bits; }
 
@@ -99,6 +110,33 @@ class Code {
         }
     }
     return true;
+  }
+
+  // For every table index, the literals whose codes lie wholly in its bits:
+  // length | count << 5 | first << 8 | second << 16; 0 when none.
+  void FillPairs(std::uint32_t* pairs) const {
+    constexpr std::uint32_t kMask = (1u << kTableBits) - 1;
+    for (std::uint32_t i = 0; i <= kMask; ++i) {
+      const unsigned first = m_lookup[i], len1 = first & 31;
+      std::uint32_t pair = 0;
+      if (len1 && (first >> 5) < kFirstCopySymbol) {
+        pair = len1 | 1u << 5 | (first >> 5) << 8;
+        const unsigned second = m_lookup[(i << len1) & kMask], len2 = second & 31;
+        if (len2 && len1 + len2 <= kTableBits && (second >> 5) < kFirstCopySymbol)
+          pair = (len1 + len2) | 2u << 5 | (first >> 5) << 8 | (second >> 5) << 16;
+      }
+      pairs[i] = pair;
+    }
+  }
+  bool HasTable() const { return m_table && !m_constant; }
+
+  // The symbol at the top of a window and its length as symbol << 5 |
+  // length, where one look-up gives it (a constant code: length 0); else -1.
+  int Quick(std::uint64_t window) const {
+    if (m_constant) return m_value << 5;
+    if (!m_table) return -1;
+    const std::uint16_t entry = m_lookup[window >> (64 - kTableBits)];
+    return entry & 31 ? entry : -1;
   }
 
   // The next symbol, or -1 when the bits match no code.
@@ -187,7 +225,84 @@ bool ReadLiteralCode(BitReader& in, const Code& lengthCode, bool withTable, Code
 
 struct Codes {
   Code lengths, literals, distances;
+  bool pairs = false;
+  std::uint32_t literalPairs[1u << kTableBits];  // Code::FillPairs of literals
 };
+
+// Tokens that need no check of the input's end or of the cap: each window
+// holds 57 bits from inside the input, a token is decoded from it only while
+// its bits fit, and 264 bytes fit below limit (a copy and the 8-byte steps
+// past it). Returns at anything else (a code longer than the tables, the
+// end token, a copy without source), leaving that token to the careful path.
+void FastTokens(BitReader& in, const Codes& codes, unsigned& tokensLeft, std::uint8_t* out, std::size_t& n,
+                std::size_t limit) {
+  constexpr int kWindowBits = 57;
+  constexpr std::size_t kRoom = 264;
+  bool more = true;
+  while (more && tokensLeft && n + kRoom <= limit && in.FarFromEnd()) {
+    const std::uint64_t window = in.Window();
+    int used = 0;
+    while (used + kTableBits <= kWindowBits && tokensLeft && n + kRoom <= limit) {
+      const std::uint64_t bits = window << used;
+      if (codes.pairs && tokensLeft >= 2) {
+        const std::uint32_t pair = codes.literalPairs[bits >> (64 - kTableBits)];
+        if (pair) {
+          // Both bytes written; the second counts only in a pair.
+          out[n] = static_cast<std::uint8_t>(pair >> 8);
+          out[n + 1] = static_cast<std::uint8_t>(pair >> 16);
+          const unsigned count = (pair >> 5) & 3;
+          n += count;
+          tokensLeft -= count;
+          used += static_cast<int>(pair & 31);
+          continue;
+        }
+      }
+      const int symbol = codes.literals.Quick(bits);
+      if (symbol < 0 || (symbol >> 5) == kEndSymbol) {
+        more = false;
+        break;
+      }
+      const int length = symbol & 31;
+      if (symbol >> 5 < kFirstCopySymbol) {
+        out[n++] = static_cast<std::uint8_t>(symbol >> 5);
+        used += length;
+        --tokensLeft;
+        continue;
+      }
+      const int klass = codes.distances.Quick(bits << length);
+      if (klass < 0) {
+        more = false;
+        break;
+      }
+      const int extra = (klass >> 5) > 1 ? (klass >> 5) - 1 : 0;
+      const int total = length + (klass & 31) + extra;
+      if (used + total > kWindowBits) break;  // the next window decodes it
+      const std::size_t distance =
+          (klass >> 5) == 0 ? 0
+                            : (std::size_t{1} << extra) +
+                                  (extra ? static_cast<std::size_t>((bits << (total - extra)) >> (64 - extra)) : 0);
+      if (distance >= n) {
+        more = false;
+        break;
+      }
+      used += total;
+      --tokensLeft;
+      const std::size_t count = static_cast<std::size_t>((symbol >> 5) - kCopyLengthBias);
+      const std::uint8_t* from = out + (n - distance - 1);
+      if (distance == 0) {
+        std::memset(out + n, *from, count);
+      } else if (distance >= 7) {
+        // Eight bytes at a time, each read from before the first it writes;
+        // up to 7 bytes past the copy are written and later overwritten.
+        for (std::size_t k = 0; k < count; k += 8) std::memcpy(out + n + k, from + k, 8);
+      } else {
+        for (std::size_t k = 0; k < count; ++k) out[n + k] = from[k];
+      }
+      n += count;
+    }
+    in.Skip(used);
+  }
+}
 
 }  // namespace
 
@@ -207,16 +322,23 @@ StreamStop ExpandStream(const std::uint8_t* data, std::size_t size, std::size_t 
     return why;
   };
   unsigned tokensLeft = 0;
+  std::size_t blocks = 0;
+  const std::size_t maxBlocks = kExtraBlocks + cap / kBlocksPerCapByte;
   for (;;) {
     if (n >= cap) return stop(StreamStop::full);
     if (tokensLeft == 0) {
       tokensLeft = in.Read(16);
       const bool table = tokensLeft >= kTableTokens;
-      if (tokensLeft == 0 || !ReadSmallCode(in, kLengthCodeSymbols, true, false, codes.lengths) ||
+      if (tokensLeft == 0 || ++blocks > maxBlocks ||
+          !ReadSmallCode(in, kLengthCodeSymbols, true, false, codes.lengths) ||
           !ReadLiteralCode(in, codes.lengths, table, codes.literals) ||
           !ReadSmallCode(in, kDistanceSymbols, false, table, codes.distances))
         return stop(StreamStop::corrupt);
+      codes.pairs = tokensLeft >= kPairTokens && codes.literals.HasTable();
+      if (codes.pairs) codes.literals.FillPairs(codes.literalPairs);
     }
+    FastTokens(in, codes, tokensLeft, room(std::min(cap, n + 4096)), n, out.size());
+    if (n >= cap || tokensLeft == 0) continue;
     --tokensLeft;
     const int symbol = codes.literals.Decode(in);
     if (symbol < 0) return stop(StreamStop::corrupt);

@@ -40,8 +40,9 @@ enum class StreamStop : std::uint8_t {
 };
 
 // Expands the compressed bytes data[0..size) into out (resized to what was
-// produced), at most cap bytes. Every token adds at least one byte, so the
-// work is bounded by cap tokens plus the block headers the input holds.
+// produced), at most cap bytes. Every token adds at least one byte, and a
+// stream may have at most 16 + cap / 64 blocks (more is taken as corrupt),
+// so the work is bounded by cap tokens and that many block headers.
 // Throws std::bad_alloc when out cannot grow.
 StreamStop ExpandStream(const std::uint8_t* data, std::size_t size, std::size_t cap,
                         CArray<std::uint8_t>& out);

@@ -127,19 +127,17 @@ void DecodeRecords(CDesign& design, const Streams& streams) {
   std::size_t i = 0;
   while (i < records) {
     if (command[i] == kStitch) {
-      const int run = static_cast<int>(std::min(records - i, kRun));
+      const int most = static_cast<int>(std::min(records - i, kRun));
+      int run = 1;
+      while (run < most && command[i + static_cast<std::size_t>(run)] == kStitch) ++run;
       design.AddStitchRun(run, [&](std::int16_t* xs, std::int16_t* ys, CStitchBounds& b) {
-        int k = 0;
-        for (; k < run && command[i] == kStitch; ++k, ++i) {
+        for (int k = 0; k < run; ++k, ++i) {
           step(i);
           xs[k] = x;
           ys[k] = y;
-          b.minX = std::min(b.minX, x);
-          b.maxX = std::max(b.maxX, x);
-          b.minY = std::min(b.minY, y);
-          b.maxY = std::max(b.maxY, y);
         }
-        return k;
+        WidenStitchBounds(xs, ys, run, b);
+        return run;
       });
       continue;
     }

@@ -66,13 +66,14 @@ class FileLoadingTest : public ViewerTest {
   TempDir dir;
 };
 
-TEST_F(FileLoadingTest, BrowseOffersTheFiveFiltersAndLoadsTheChoice) {
+TEST_F(FileLoadingTest, BrowseOffersTheMakersFiltersAndLoadsTheChoice) {
   const std::string path = dir.Write("herz.dst", DstWithStitches(3));
   Choose(path, "herz.dst");
   ASSERT_EQ(platform.openRequests.size(), 1u);
   EXPECT_EQ(platform.openRequests[0].filter,
-            "Design Files (*.*)|*.pes;*.pec;*.pcs;*.dst;*.sew|Brother (PES/PEC)|*.pes;*.pec|"
-            "Tajima (*.dst)|*.dst|Pfaff (*.pcs)|*.pcs|Janome (*.sew)|*.sew||");
+            "Design Files (*.*)|*.pes;*.pec;*.pcs;*.dst;*.sew;*.hus;*.vip;*.phc;*.phb|"
+            "Brother (PES/PEC/PHC/PHB)|*.pes;*.pec;*.phc;*.phb|Tajima (*.dst)|*.dst|Pfaff (PCS/VIP)|*.pcs;*.vip|"
+            "Janome (*.sew)|*.sew|Husqvarna Viking (*.hus)|*.hus||");
   EXPECT_EQ(platform.openRequests[0].filterIndex, 1);
   EXPECT_EQ(platform.openRequests[0].initialDir, ".");
   EXPECT_EQ(dlg.LastLoadOutcome(), LoadOutcome::loaded);

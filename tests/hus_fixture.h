@@ -231,7 +231,8 @@ inline Bytes EncodeHusTokens(std::vector<HusToken> tokens, std::size_t blockToke
 }
 
 // Greedy LZ77: the longest of the last position with the same three bytes
-// and a run of the previous byte, when it reaches 3 bytes.
+// and a run of the previous byte, when it reaches 4 bytes, or 3 from at most
+// 256 back (a 3-byte copy from further costs more bits than its literals).
 inline std::vector<HusToken> HusTokensOf(const Bytes& data, bool copies = true) {
   std::vector<HusToken> tokens;
   std::vector<long> last(1 << 16, -1);
@@ -249,7 +250,7 @@ inline std::vector<HusToken> HusTokensOf(const Bytes& data, bool copies = true) 
       if (i > 0 && matching(i, i - 1) > best) best = matching(i, bestFrom = i - 1);
       last[key(i)] = static_cast<long>(i);
     }
-    if (best >= 3) {
+    if (best >= 4 || (best == 3 && i - bestFrom <= 256)) {
       tokens.push_back(CopyToken(static_cast<unsigned>(best), static_cast<unsigned>(i - bestFrom - 1)));
       i += best;
     } else {

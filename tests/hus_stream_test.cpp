@@ -93,8 +93,9 @@ TEST(HusStreamTest, WhatTheEncoderWritesComesBack) {
       }
       else for (unsigned i = 0; i < n; ++i) data.push_back(static_cast<std::uint8_t>(rng() % (round + 2)));
     }
-    // Small blocks too: every block brings codes of its own.
-    const std::size_t block = round % 2 ? 65535 : 1 + rng() % 500;
+    // Small blocks too, each with codes of its own (the decoder takes one
+    // block per 64 bytes of output).
+    const std::size_t block = round % 2 ? 65535 : 64 + rng() % 1500;
     const Expanded e = Expand(EncodeHusTokens(HusTokensOf(data, round % 3 != 0), block), data.size());
     EXPECT_EQ(e.bytes, data) << "round " << round;
   }
@@ -202,4 +203,15 @@ TEST(HusStreamTest, EveryCutOfAStreamGivesAPrefixOfItsBytes) {
     ASSERT_TRUE(std::equal(e.bytes.begin(), e.bytes.end(), data.begin())) << cut;
     ASSERT_NE(e.stop, StreamStop::endToken) << cut;
   }
+}
+
+TEST(HusStreamTest, AStreamHoldsAtMostOneBlockPer64BytesOfItsCapAnd16More) {
+  // Blocks of one literal each: with cap 640, block 27 (16 + 640 / 64 + 1)
+  // is refused whatever it holds.
+  BitWriter w;
+  for (int i = 0; i < 40; ++i) ConstantHeader(w, 1, 'k');
+  const Expanded e = Expand(w.bytes(), 640);
+  EXPECT_EQ(e.stop, StreamStop::corrupt);
+  EXPECT_EQ(e.bytes, Bytes(26, 'k'));
+  EXPECT_EQ(Expand(w.bytes(), 64 * 24).bytes, Bytes(40, 'k'));
 }

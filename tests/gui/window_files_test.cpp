@@ -94,8 +94,8 @@ TEST_F(WindowTest, BrowseOffersTheFiveChoicesInTheCurrentFolder) {
 
   QStringList labels;
   for (const QString& f : filters) labels << NameFilterLabel(f);
-  EXPECT_EQ(labels, (QStringList{"Design Files (*.*)", "Brother (PES/PEC)", "Tajima (*.dst)",
-                                 "Pfaff (*.pcs)", "Janome (*.sew)"}));
+  EXPECT_EQ(labels, (QStringList{"Design Files (*.*)", "Brother (PES/PEC/PHC/PHB)", "Tajima (*.dst)",
+                                 "Pfaff (PCS/VIP)", "Janome (*.sew)", "Husqvarna Viking (*.hus)"}));
   EXPECT_EQ(selected, labels.value(0));
   EXPECT_EQ(folder, QDir(Q(temp.path().string())).canonicalPath());
   EXPECT_EQ(mode, QFileDialog::ExistingFile);
