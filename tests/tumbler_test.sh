@@ -2,9 +2,12 @@
 # A real thumbnail service runs the installed thumbnailer: tumblerd on a
 # private session bus, with the install prefix as its only data folder and a
 # temporary cache, is asked over D-Bus for the thumbnails of a PES and a DST
-# file and must store them where every file manager looks for them.
+# file, and of a real HUS, VIP, PHC and PHB file from the corpus folder, and
+# must store them where every file manager looks for them. Where xdg-mime is
+# installed, each file's type as the desktop sees it (the installed MIME
+# package) must be ours.
 #
-#   tumbler_test.sh CMAKE BUILD_DIR MAKE_EXAMPLES
+#   tumbler_test.sh CMAKE BUILD_DIR MAKE_EXAMPLES [CORPUS]
 # Exits 77 (skipped) when tumbler, dbus-run-session or gdbus is missing.
 set -euo pipefail
 
@@ -20,13 +23,18 @@ if [ "${1:-}" = --on-bus ]; then
       --method org.freedesktop.DBus.NameHasOwner "$name" 2>/dev/null | grep -q true && break
     sleep 0.1
   done
-  pes_uri="file://$designs/blume.pes"
-  dst_uri="file://$designs/stern.dst"
+  # Every design in the folder, with our type for its extension.
+  uris=() types=()
+  for file in "$designs"/*; do
+    uris+=("'file://$file'")
+    types+=("'application/x-${file##*.}'")
+  done
+  list() { local IFS=,; echo "[$*]"; }
   gdbus call --session --dest "$name" --object-path /org/freedesktop/thumbnails/Thumbnailer1 \
-    --method "$name.Queue" "['$pes_uri', '$dst_uri']" "['application/x-pes', 'application/x-dst']" \
-    normal default 0 >/dev/null
+    --method "$name.Queue" "$(list "${uris[@]}")" "$(list "${types[@]}")" normal default 0 >/dev/null
   status=0
-  for uri in "$pes_uri" "$dst_uri"; do
+  for file in "$designs"/*; do
+    uri="file://$file"
     thumb="$XDG_CACHE_HOME/thumbnails/normal/$(printf %s "$uri" | md5sum | cut -d' ' -f1).png"
     for _ in $(seq 300); do
       [ -s "$thumb" ] && break
@@ -54,7 +62,7 @@ if [ "${1:-}" = --on-bus ]; then
   exit $status
 fi
 
-cmake=$1 build=$2 make_examples=$3
+cmake=$1 build=$2 make_examples=$3 corpus=${4:-}
 TUMBLERD=$(ls /usr/lib/*/tumbler-1/tumblerd 2>/dev/null | head -n1 || true)
 if [ -z "$TUMBLERD" ] || ! command -v dbus-run-session >/dev/null || ! command -v gdbus >/dev/null; then
   echo "tumbler, dbus-run-session or gdbus missing (tools/install-deps.sh installs them)"
@@ -67,6 +75,11 @@ if ! "$cmake" --install "$build" --prefix "$work/prefix" >"$work/install.log" 2>
   exit 1
 fi
 "$make_examples" "$work/designs"
+# One real file of each format that only the corpus has.
+for ext in hus vip phc phb; do
+  real=$(ls "$corpus/$ext"/*."$ext" 2>/dev/null | head -n1 || true)
+  if [ -n "$real" ]; then cp "$real" "$work/designs/beispiel.$ext"; else echo "no $ext file in the corpus folder"; fi
+done
 
 # The prefix's data first, then the system's own (the service needs its
 # MIME database to recognise the PNG it reads back); our own cache and
@@ -76,4 +89,14 @@ export TUMBLERD
 export XDG_DATA_DIRS="$work/prefix/share:/usr/share" XDG_DATA_HOME="$work/data"
 export XDG_CACHE_HOME="$work/cache" XDG_CONFIG_HOME="$work/config"
 export PATH="$work/prefix/bin:$PATH"
+if command -v xdg-mime >/dev/null; then
+  for file in "$work/designs"/*; do
+    type=$(xdg-mime query filetype "$file")
+    echo "$(basename "$file"): $type"
+    if [ "$type" != "application/x-${file##*.}" ]; then
+      echo "the desktop takes $(basename "$file") for $type"
+      exit 1
+    fi
+  done
+fi
 dbus-run-session -- "$0" --on-bus "$work/designs" </dev/null
