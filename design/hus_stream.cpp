@@ -6,13 +6,12 @@
 namespace hus {
 namespace {
 
+// Codes of at most 16 bits over three alphabets: 19 code-length symbols,
+// 511 literal/length symbols (256..509 copy symbol - 253 bytes, 510 ends
+// the stream) and 15 distance classes.
 constexpr int kMaxCodeLength = 16;
-constexpr int kLengthCodeSymbols = 19;
-constexpr int kLiteralSymbols = 511;
-constexpr int kDistanceSymbols = 15;
-constexpr int kEndSymbol = 510;
-constexpr int kFirstCopySymbol = 256;
-constexpr int kCopyLengthBias = 253;
+constexpr int kLengthCodeSymbols = 19, kLiteralSymbols = 511, kDistanceSymbols = 15;
+constexpr int kFirstCopySymbol = 256, kCopyLengthBias = 253, kEndSymbol = 510;
 // Codes of at most this many bits are decoded by one table look-up.
 constexpr int kTableBits = 11;
 // Blocks with fewer tokens decode bit by bit: a table would cost more to

@@ -31,17 +31,13 @@
 
 namespace {
 
+// Offsets of the layout above.
 constexpr std::int64_t kHeaderSize = 32;
-constexpr std::int64_t kHusNameOffset = 32;
+constexpr std::int64_t kHusNameOffset = 32, kHusColorList = 42;
 constexpr int kHusNameLength = 8;
-constexpr std::int64_t kHusColorList = 42;
-constexpr std::int64_t kVipNameField = 42;
-constexpr std::int64_t kVipColorList = 46;
+constexpr std::int64_t kVipNameField = 42, kVipColorList = 46;
 
-constexpr std::uint8_t kStitch = 0x80;
-constexpr std::uint8_t kJump = 0x81;
-constexpr std::uint8_t kColorChange = 0x84;
-constexpr std::uint8_t kTrim = 0x88;
+constexpr std::uint8_t kStitch = 0x80, kJump = 0x81, kColorChange = 0x84, kTrim = 0x88;
 
 // The key of the VIP colour list: byte i of the list is XORed with K[i] and
 // with the list's previous raw byte. 400 bytes define 100 colours.

@@ -42,12 +42,13 @@ constexpr FormatEntry kFormats[] = {
     {.extension = ".VIP", .name = "vip", .title = "Pfaff VIP", .maker = "Pfaff",
      .mimeType = "application/x-vip", .code = FORMAT_VIP, .read = ReadVip, .encode = nullptr,
      .allFilesRank = 6, .signatures = kVipSignatures, .plausible = VipPlausible},
-    {.extension = ".PHC", .name = "phc", .title = "Brother PHC", .maker = "Brother",
-     .mimeType = "application/x-phc", .code = FORMAT_BROTHER, .read = ReadPhc, .encode = nullptr,
-     .allFilesRank = 7, .signatures = kPhcSignatures, .plausible = PhcPlausible},
-    {.extension = ".PHB", .name = "phb", .title = "Brother PHB", .maker = "Brother",
-     .mimeType = "application/x-phb", .code = FORMAT_BROTHER, .read = ReadPhb, .encode = nullptr,
-     .allFilesRank = 8, .signatures = kPhbSignatures, .plausible = PhbPlausible},
+    // Brother's containers around a PEC stitch block: PEC thread indices.
+    {.extension = ".PHC", .name = "phc", .title = "Brother PHC", .maker = "Brother", .mimeType = "application/x-phc",
+     .code = FORMAT_BROTHER, .read = ReadPhc, .encode = nullptr, .allFilesRank = 7, .signatures = kPhcSignatures,
+     .plausible = PhcPlausible},
+    {.extension = ".PHB", .name = "phb", .title = "Brother PHB", .maker = "Brother", .mimeType = "application/x-phb",
+     .code = FORMAT_BROTHER, .read = ReadPhb, .encode = nullptr, .allFilesRank = 8, .signatures = kPhbSignatures,
+     .plausible = PhbPlausible},
 };
 
 std::string UpperAscii(std::string text) {
