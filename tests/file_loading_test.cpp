@@ -9,6 +9,7 @@
 #include "formats/formats.h"
 #include "tests/brother_fixture.h"
 #include "tests/limited_memory.h"
+#include "tests/phc_fixture.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -256,6 +257,14 @@ class OutOfMemoryKeepsColoursTest : public FileLoadingTest {
     large.thumbnail = std::vector<unsigned>(228, 0xF0);
     return large;
   }
+  static PhcSpec LargePhc(bool phb) {
+    PhcSpec large;
+    large.phb = phb;
+    large.colors = {20, 30, 40};
+    large.pictures.assign(3, std::vector<unsigned>(228, 0xF0));
+    large.stitches = Large().stitches;
+    return large;
+  }
   void Check(const std::string& name, const Bytes& bytes) {
     PecSection small;
     small.colors = {5, 9};
@@ -288,3 +297,5 @@ TEST_F(OutOfMemoryKeepsColoursTest, Sew) {
   for (int i = 0; i < 60'000; ++i) sew.u8(0x01).u8(0x01);
   Check("gross.sew", sew);
 }
+TEST_F(OutOfMemoryKeepsColoursTest, Phc) { Check("gross.phc", PhcFile(LargePhc(false))); }
+TEST_F(OutOfMemoryKeepsColoursTest, Phb) { Check("gross.phb", PhcFile(LargePhc(true))); }
