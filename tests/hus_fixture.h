@@ -85,49 +85,32 @@ inline HusCode LengthsCode(std::vector<int> lengths) {
   return code;
 }
 
-// Lengths of a Huffman code for the frequencies, none above limit; a
-// constant code when at most one symbol is used.
+// Lengths of a Huffman code for the frequencies, none above limit (the
+// frequencies halved until it fits); a constant code when at most one
+// symbol is used.
 inline HusCode HuffmanCode(std::vector<std::uint64_t> freq, int limit = 16) {
   HusCode code;
-  const auto used = std::count_if(freq.begin(), freq.end(), [](std::uint64_t f) { return f > 0; });
-  if (used <= 1) {
-    const auto at = std::find_if(freq.begin(), freq.end(), [](std::uint64_t f) { return f > 0; });
-    code.constant = at == freq.end() ? 0 : static_cast<int>(at - freq.begin());
+  std::vector<std::size_t> used;
+  for (std::size_t s = 0; s < freq.size(); ++s)
+    if (freq[s]) used.push_back(s);
+  if (used.size() <= 1) {
+    code.constant = used.empty() ? 0 : static_cast<int>(used[0]);
     return code;
   }
   for (;;) {
-    // Nodes: leaves first, then merged ones; parent links give the depths.
-    std::vector<std::uint64_t> weight;
-    std::vector<int> parent, leafOf(freq.size(), -1);
-    std::multimap<std::uint64_t, int> open;
-    for (std::size_t s = 0; s < freq.size(); ++s)
-      if (freq[s]) {
-        leafOf[s] = static_cast<int>(weight.size());
-        open.emplace(freq[s], static_cast<int>(weight.size()));
-        weight.push_back(freq[s]);
-        parent.push_back(-1);
-      }
-    while (open.size() > 1) {
-      const auto a = *open.begin();
-      open.erase(open.begin());
-      const auto b = *open.begin();
-      open.erase(open.begin());
-      const int node = static_cast<int>(weight.size());
-      weight.push_back(a.first + b.first);
-      parent.push_back(-1);
-      parent[static_cast<std::size_t>(a.second)] = parent[static_cast<std::size_t>(b.second)] = node;
-      open.emplace(a.first + b.first, node);
-    }
+    // Open trees by weight with their leaves: merging the two lightest
+    // puts each of their leaves one deeper.
     code.lengths.assign(freq.size(), 0);
-    int longest = 0;
-    for (std::size_t s = 0; s < freq.size(); ++s) {
-      for (int n = leafOf[s]; n >= 0 && parent[static_cast<std::size_t>(n)] >= 0; n = parent[static_cast<std::size_t>(n)])
-        ++code.lengths[s];
-      longest = std::max(longest, code.lengths[s]);
+    std::multimap<std::uint64_t, std::vector<std::size_t>> open;
+    for (std::size_t s : used) open.emplace(freq[s], std::vector<std::size_t>{s});
+    while (open.size() > 1) {
+      auto a = open.extract(open.begin()), b = open.extract(open.begin());
+      a.mapped().insert(a.mapped().end(), b.mapped().begin(), b.mapped().end());
+      for (std::size_t s : a.mapped()) ++code.lengths[s];
+      open.emplace(a.key() + b.key(), std::move(a.mapped()));
     }
-    if (longest <= limit) return code;
-    for (auto& f : freq)
-      if (f) f = (f + 1) / 2;
+    if (*std::max_element(code.lengths.begin(), code.lengths.end()) <= limit) return code;
+    for (std::size_t s : used) freq[s] = (freq[s] + 1) / 2;
   }
 }
 
