@@ -1,7 +1,9 @@
 // Corpus designs of the HUS, VIP, PHC and PHB readers against their twins
 // (the same name in another format): the needle penetrations in order, the
 // colour changes between them and the penetrations' extents agree as far as
-// the two encodings allow. Prints one line per pair.
+// the two encodings allow (one line printed per pair); and their rows in the
+// format table take every real file for their own.
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <set>
@@ -157,6 +159,29 @@ TEST(TwinTest, PenetrationsColourChangesAndExtentsAgreeWithTheSameDesignInOtherF
           EXPECT_EQ(agrees, known.empty());
         }
       }
+    }
+  }
+  if (!any) GTEST_SKIP() << "corpus folder not present";
+}
+
+TEST(TwinTest, TheTableRowsKnowTheRealFiles) {
+  bool any = false;
+  for (const char* format : {"hus", "vip", "phc", "phb"}) {
+    const FormatEntry* row = FindFormat(format);
+    ASSERT_NE(row, nullptr);
+    for (const auto& path : CorpusFiles(format)) {
+      any = true;
+      const Bytes bytes = ReadFileBytes(path);
+      const ByteView file(bytes, static_cast<int>(bytes.size()));
+      EXPECT_TRUE(row->plausible(file)) << path;
+      // The MIME magic: one of the row's signatures at its offset.
+      EXPECT_TRUE(std::any_of(row->signatures.begin(), row->signatures.end(), [&](const CSignature& s) {
+        return bytes.size() >= s.offset + s.bytes.size() &&
+               std::equal(s.bytes.begin(), s.bytes.end(), bytes.begin() + s.offset,
+                          [](char c, std::uint8_t b) { return static_cast<std::uint8_t>(c) == b; });
+      })) << path;
+      // A file cut inside its header cannot be one.
+      EXPECT_FALSE(row->plausible(ByteView(bytes, 3))) << path;
     }
   }
   if (!any) GTEST_SKIP() << "corpus folder not present";
