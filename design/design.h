@@ -37,10 +37,12 @@ constexpr std::int16_t FORMAT_BROTHER = 1;  // PES and PEC
 constexpr std::int16_t FORMAT_PCS = 2;
 constexpr std::int16_t FORMAT_DST = 4;
 constexpr std::int16_t FORMAT_SEW = 8;
-constexpr std::int16_t FORMAT_EXP = 64;
-constexpr std::int16_t FORMAT_XXX = 128;
 constexpr std::int16_t FORMAT_JEF = 16;
 constexpr std::int16_t FORMAT_VP3 = 32;
+constexpr std::int16_t FORMAT_EXP = 64;
+constexpr std::int16_t FORMAT_XXX = 128;
+constexpr std::int16_t FORMAT_HUS = 256;
+constexpr std::int16_t FORMAT_VIP = 512;
 
 // Colour of blocks whose index has no table entry.
 constexpr COLORREF kFallbackColor = RGB(0, 0, 0);
@@ -82,6 +84,40 @@ struct CDesignPublish {
 struct CStitchBounds {
   std::int16_t minX, maxX, minY, maxY;
 };
+
+// Widens bounds by the count positions of xs and ys, for decoders that
+// write a run's positions first: in locals, since a store through xs could
+// otherwise be the bounds' own, the loop vectorises.
+inline void WidenStitchBounds(const std::int16_t* xs, const std::int16_t* ys, int count, CStitchBounds& bounds) {
+  // Eight lanes of each, folded at the end: a shape the compiler turns into
+  // vector minima and maxima.
+  constexpr int kLanes = 8;
+  std::int16_t minX[kLanes], maxX[kLanes], minY[kLanes], maxY[kLanes];
+  for (int j = 0; j < kLanes; ++j) {
+    minX[j] = bounds.minX, maxX[j] = bounds.maxX, minY[j] = bounds.minY, maxY[j] = bounds.maxY;
+  }
+  int i = 0;
+  for (; i + kLanes <= count; i += kLanes)
+    for (int j = 0; j < kLanes; ++j) {
+      minX[j] = xs[i + j] < minX[j] ? xs[i + j] : minX[j];
+      maxX[j] = xs[i + j] > maxX[j] ? xs[i + j] : maxX[j];
+      minY[j] = ys[i + j] < minY[j] ? ys[i + j] : minY[j];
+      maxY[j] = ys[i + j] > maxY[j] ? ys[i + j] : maxY[j];
+    }
+  for (int j = 0; i < count; ++i, ++j) {
+    minX[j] = xs[i] < minX[j] ? xs[i] : minX[j];
+    maxX[j] = xs[i] > maxX[j] ? xs[i] : maxX[j];
+    minY[j] = ys[i] < minY[j] ? ys[i] : minY[j];
+    maxY[j] = ys[i] > maxY[j] ? ys[i] : maxY[j];
+  }
+  for (int j = 1; j < kLanes; ++j) {
+    minX[0] = minX[j] < minX[0] ? minX[j] : minX[0];
+    maxX[0] = maxX[j] > maxX[0] ? maxX[j] : maxX[0];
+    minY[0] = minY[j] < minY[0] ? minY[j] : minY[0];
+    maxY[0] = maxY[j] > maxY[0] ? maxY[j] : maxY[0];
+  }
+  bounds = {minX[0], maxX[0], minY[0], maxY[0]};
+}
 
 class CDesign {
  public:

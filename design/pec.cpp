@@ -32,14 +32,17 @@ int SectionColorCount(const ByteView& file, std::int64_t section) {
   return file.Has(at, 1) ? file.u8(at) + 1 : 0;
 }
 
-int AppendSectionColors(const ByteView& file, std::int64_t section, CDesign& design, int& filled) {
-  const int count = SectionColorCount(file, section);
-  const std::int64_t list = section + kColorListOffset;
+void AppendColorList(const ByteView& file, std::int64_t list, int count, CDesign& design, int& filled) {
   for (int k = 0; k < count && file.Has(list + k, 1); ++k) {
     const std::uint8_t index = file.u8(list + k);
     if (filled < kBlockColorEntries) design.m_blockColor[filled++] = index;
     design.m_threads.push_back(ChartThread(ThreadChart::pec, index));
   }
+}
+
+int AppendSectionColors(const ByteView& file, std::int64_t section, CDesign& design, int& filled) {
+  const int count = SectionColorCount(file, section);
+  AppendColorList(file, section + kColorListOffset, count, design, filled);
   return count;
 }
 
@@ -100,6 +103,22 @@ inline int LongValue(std::uint8_t b, std::uint8_t c) {
 
 constexpr std::uint8_t kMoveFlags = 0x30;  // jump 0x10, trim 0x20
 
+// A field of a plain stitch at p (short, or long without a flag; 0xFE and
+// 0xFF have both flags) into value, p past it; false when the field is
+// another. Reads up to 2 bytes from p.
+inline bool PlainField(const std::uint8_t* data, std::int64_t& p, int& value) {
+  const std::uint8_t b = data[p];
+  if (b < 0x80) {
+    value = ShortValue(b);
+    ++p;
+    return true;
+  }
+  if (b & kMoveFlags) return false;
+  value = LongValue(b, data[p + 1]);
+  p += 2;
+  return true;
+}
+
 }  // namespace
 
 std::string CDesign::VersionText(std::uint8_t digit1, std::uint8_t digit2) {
@@ -118,7 +137,32 @@ CDesign::CPosition CDesign::DecodePecStitches(int start, int end) {
   if (start < 0 || start >= size) return {x, y};
   const std::uint8_t* data = file.UncheckedData(0);
   std::int64_t p = start;
+  constexpr std::int64_t kRun = 4096;  // stitches decoded between two checks of the arrays
   while (p < size) {
+    // Plain stitches (no flag, no end or colour pattern) go straight into
+    // the arrays; the record that stops them takes the way below.
+    const int most = static_cast<int>(std::min<std::int64_t>((size - p) / 2, kRun));
+    if (most > 0) {
+      AddStitchRun(most, [&](std::int16_t* xs, std::int16_t* ys, CStitchBounds& bounds) {
+        int k = 0;
+        // Four bytes ahead are inside the file: no field runs past it. The
+        // last records take the way below.
+        while (k < most && p + 4 <= size) {
+          std::int64_t q = p;
+          int dx, dy;
+          if (!PlainField(data, q, dx) || !PlainField(data, q, dy)) break;
+          p = q;
+          x = static_cast<std::int16_t>(x + dx);
+          y = static_cast<std::int16_t>(y + dy);
+          xs[k] = x;
+          ys[k] = y;
+          ++k;
+        }
+        WidenStitchBounds(xs, ys, k, bounds);
+        return k;
+      });
+      if (p >= size) break;
+    }
     const std::uint8_t b = data[p];
     if (b >= 0xFE && p + 1 < size) {
       const std::uint8_t c = data[p + 1];

@@ -33,6 +33,11 @@ constexpr std::int64_t kStitchDataOffset = 532;
 // the file.
 int SectionColorCount(const ByteView& file, std::int64_t section);
 
+// Appends count PEC thread indices from list on (those inside the file) to
+// the design's threads, and to m_blockColor[filled...] as far as it has
+// room; filled grows by the number stored there.
+void AppendColorList(const ByteView& file, std::int64_t list, int count, CDesign& design, int& filled);
+
 // Appends the section's colour list, the entries inside the file, to the
 // design's threads, and to m_blockColor[filled...] as far as it has room;
 // filled grows by the number stored there. Returns the section's colour

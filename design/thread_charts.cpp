@@ -158,6 +158,28 @@ constexpr CChartEntry kJanomeChart[] = {
 };
 static_assert(std::size(kJanomeChart) == 79);
 
+// HUS files name their threads by index 0..28. Where two charts disagree on
+// 2 and 8 ("Green" and "Light Green" swapped), the one with catalogue
+// numbers is followed; the files' designs cannot tell them apart.
+constexpr CChartEntry kHusqvarnaChart[] = {
+    {0x000000, "Black", "026"},        {0x0000E7, "Blue", "005"},          // 0
+    {0x00C600, "Green", "002"},        {0xFF0000, "Red", "014"},           // 2
+    {0x840084, "Purple", "008"},       {0xFFFF00, "Yellow", "020"},        // 4
+    {0x848484, "Grey", "024"},         {0x8484E7, "Light Blue", "006"},    // 6
+    {0x00FF84, "Light Green", "003"},  {0xFF7B31, "Orange", "017"},        // 8
+    {0xFF8CA5, "Pink", "011"},         {0x845200, "Brown", "028"},         // 10
+    {0xFFFFFF, "White", "022"},        {0x000084, "Dark Blue", "004"},     // 12
+    {0x008400, "Dark Green", "001"},   {0x7B0000, "Dark Red", "013"},      // 14
+    {0xFF6384, "Light Red", "015"},    {0x522952, "Dark Purple", "007"},   // 16
+    {0xFF00FF, "Light Purple", "009"}, {0xFFDE00, "Dark Yellow", "019"},   // 18
+    {0xFFFF9C, "Light Yellow", "021"}, {0x525252, "Dark Grey", "025"},     // 20
+    {0xD6D6D6, "Light Grey", "023"},   {0xFF5208, "Dark Orange", "016"},   // 22
+    {0xFF9C5A, "Light Orange", "018"}, {0xFF52B5, "Dark Pink", "010"},     // 24
+    {0xFFC6DE, "Light Pink", "012"},   {0x523100, "Dark Brown", "027"},    // 26
+    {0xB5A584, "Light Brown", "029"},                                      // 28
+};
+static_assert(std::size(kHusqvarnaChart) == 29);
+
 // The preview's palettes, written as 0xRRGGBB.
 constexpr std::uint32_t kBrotherRgb[kBrotherColors] = {
     0x000000, 0x480090, 0x0000E0, 0x008844, 0xB8B8FF, 0xE80000, 0xD27400, 0xB000B0,  // 0
@@ -189,6 +211,7 @@ static_assert(kBrotherColors <= kBrotherPaletteSlots);
 
 std::span<const CChartEntry> PecChart() { return kPecChart; }
 std::span<const CChartEntry> JanomeChart() { return kJanomeChart; }
+std::span<const CChartEntry> HusqvarnaChart() { return kHusqvarnaChart; }
 
 int NearestChartIndex(std::span<const CChartEntry> chart, int first, int last, COLORREF color,
                       int skip) {
@@ -222,10 +245,13 @@ CThread ChartThread(ThreadChart chart, int index) {
   switch (chart) {
     case ThreadChart::pec: entries = PecChart(); brand = "Brother"; break;
     case ThreadChart::janome: entries = JanomeChart(); brand = "Janome"; break;
+    case ThreadChart::husqvarna: entries = HusqvarnaChart(); brand = "Husqvarna Viking"; break;
     default: break;
   }
-  // Index 0 and indices past the chart name no thread: only the fallback colour.
-  if (index <= 0 || index >= static_cast<int>(entries.size())) {
+  // Indices past the chart name no thread: only the fallback colour; so
+  // does 0 in the charts where it means "no colour" (all but Husqvarna's).
+  const int first = chart == ThreadChart::husqvarna ? 0 : 1;
+  if (index < first || index >= static_cast<int>(entries.size())) {
     thread.color = kFallbackColor;
     return thread;
   }

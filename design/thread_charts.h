@@ -22,6 +22,8 @@ constexpr COLORREF FromRgb(std::uint32_t rgb) { return RGB(rgb >> 16, rgb >> 8, 
 std::span<const CChartEntry> PecChart();
 // Janome's thread codes 0..78 (0 is no colour).
 std::span<const CChartEntry> JanomeChart();
+// Husqvarna Viking's thread table 0..28 as HUS files index it (0 is Black).
+std::span<const CChartEntry> HusqvarnaChart();
 
 // Fills the preview's two palettes: the Brother one for indices 0..61 (62
 // and 63 stay black), the Janome one for SEW's codes 0..79.

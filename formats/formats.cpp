@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "design/exp.h"
+#include "design/hus_vip.h"
 #include "design/jef.h"
+#include "design/phc_phb.h"
 #include "design/vp3.h"
 #include "design/xxx.h"
 #include "export/dst_writer.h"
@@ -46,6 +48,12 @@ bool PlausibleDst(const ByteView& file) {
   return true;
 }
 
+// The magic numbers the sheets have seen, with their zero bytes.
+constexpr CSignature kHusSignatures[] = {{{"\x5B\xAF\xC8\x00", 4}}, {{"\x5D\xFC\xC8\x00", 4}}};
+constexpr CSignature kVipSignatures[] = {{{"\x5D\xFC\x90\x01", 4}}};
+constexpr CSignature kPhcSignatures[] = {{"#PHC"}};
+constexpr CSignature kPhbSignatures[] = {{"#PHB"}};
+
 constexpr FormatEntry kFormats[] = {
     {.extension = ".PES", .name = "pes", .title = "Brother PES", .maker = "Brother",
      .mimeType = "application/x-pes", .code = FORMAT_BROTHER,
@@ -81,6 +89,19 @@ constexpr FormatEntry kFormats[] = {
     {.extension = ".XXX", .name = "xxx", .title = "Singer XXX", .maker = "Singer",
      .mimeType = "application/x-xxx", .code = FORMAT_XXX, .read = ReadXxx, .encode = EncodeXxx,
      .allFilesRank = 8, .plausible = PlausibleXxx},
+    {.extension = ".HUS", .name = "hus", .title = "Husqvarna Viking HUS", .maker = "Husqvarna",
+     .mimeType = "application/x-hus", .code = FORMAT_HUS, .read = ReadHus, .encode = nullptr,
+     .allFilesRank = 9, .signatures = kHusSignatures, .plausible = PlausibleHus},
+    {.extension = ".VIP", .name = "vip", .title = "Pfaff VIP", .maker = "Pfaff",
+     .mimeType = "application/x-vip", .code = FORMAT_VIP, .read = ReadVip, .encode = nullptr,
+     .allFilesRank = 10, .signatures = kVipSignatures, .plausible = PlausibleVip},
+    // Brother's containers around a PEC stitch block: PEC thread indices.
+    {.extension = ".PHC", .name = "phc", .title = "Brother PHC", .maker = "Brother", .mimeType = "application/x-phc",
+     .code = FORMAT_BROTHER, .read = ReadPhc, .encode = nullptr, .allFilesRank = 11, .signatures = kPhcSignatures,
+     .plausible = PlausiblePhc},
+    {.extension = ".PHB", .name = "phb", .title = "Brother PHB", .maker = "Brother", .mimeType = "application/x-phb",
+     .code = FORMAT_BROTHER, .read = ReadPhb, .encode = nullptr, .allFilesRank = 12, .signatures = kPhbSignatures,
+     .plausible = PlausiblePhb},
 };
 
 std::string UpperAscii(std::string text) {

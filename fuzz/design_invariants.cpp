@@ -7,6 +7,8 @@
 
 #include "formats/formats.h"
 #include "app/resource.h"
+#include "design/byte_view.h"
+#include "design/hus_stream.h"
 #include "design/info_text.h"
 
 namespace {
@@ -27,14 +29,27 @@ bool IsFlag(BOOL b) { return b == FALSE || b == TRUE; }
 // the end record stand on no bytes of their own.
 constexpr std::size_t kRecordsWithoutBytes = 3;
 
+// The most records a read of loadedBytes bytes may give. HUS and VIP
+// streams are compressed: their bound is the header's record count (each
+// stream's output stops there, and a colour change that also moves is two
+// records), and no records when the count exceeds the readers' limit.
+std::size_t RecordBound(const CViewerDlg& dlg, std::size_t loadedBytes) {
+  if (dlg.m_nFormat != FORMAT_HUS && dlg.m_nFormat != FORMAT_VIP) return loadedBytes / 2 + kRecordsWithoutBytes;
+  const ByteView file(dlg.m_fileData, static_cast<int>(loadedBytes));
+  const std::uint32_t claimed = file.u32le(4);
+  return (claimed <= hus::kMaxRecords ? 2 * std::size_t{claimed} : 0) + kRecordsWithoutBytes;
+}
+
 // The colour block k must get: the table entry its stored index names, or
 // the fallback colour when the index lies outside the table.
 COLORREF ExpectedBlockColor(const CViewerDlg& dlg, int k) {
   auto pick = [](const COLORREF* table, int size, int index) {
     return index < size ? table[index] : kFallbackColor;
   };
-  if (dlg.m_bThreadColors)
-    return static_cast<std::size_t>(k) < dlg.m_threads.size() ? dlg.m_threads[k].color : kFallbackColor;
+  if (dlg.m_bThreadColors) {
+    const std::size_t block = static_cast<std::size_t>(k);
+    return block < dlg.m_threads.size() ? dlg.m_threads[block].color : kFallbackColor;
+  }
   if (dlg.m_bFileColors) {
     if (k == 0) return RGB(0, 0, 0);
     return pick(dlg.m_fileColors, kFileColorEntries, dlg.m_blockColor[k - 1]);
@@ -96,9 +111,8 @@ std::string FindDesignViolation(const CViewerDlg& dlg, IPlatform& platform, std:
     return out.str();
   }
   if (end == 0 || dlg.m_arrKind[0] != KIND_ORIGIN) return "record 0 is not the origin";
-  if (end + 1 > loadedBytes / 2 + kRecordsWithoutBytes) {
-    out << loadedBytes << " bytes made " << end + 1 << " records, more than "
-        << loadedBytes / 2 + kRecordsWithoutBytes;
+  if (end + 1 > RecordBound(dlg, loadedBytes)) {
+    out << loadedBytes << " bytes made " << end + 1 << " records, more than " << RecordBound(dlg, loadedBytes);
     return out.str();
   }
 

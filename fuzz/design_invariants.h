@@ -15,15 +15,18 @@
 // - the three record arrays have one length, one end record (END_MARK in X
 //   and Y) is reachable from record 0, and the next record index stands on it;
 // - the records up to the end number at most loadedBytes / 2 + 3, so that
-//   no file, however made, costs more memory than its size allows;
+//   no file, however made, costs more memory than its size allows (HUS and
+//   VIP, whose streams are compressed: twice the header's record count + 3,
+//   and 3 when the count exceeds the readers' limit);
 // - only the five kinds occur, record 0 is the origin and no other;
 // - the stitch and colour counts match the records, the bounds and sizes
 //   match the stitch and move records (the stacked multi-part PES design
 //   has its own fixed values);
 // - flags, format code and rotation hold legal values, the stitch field
 //   shows the stitch count;
-// - every block colour comes from its table when the stored index lies
-//   inside it, and is the fallback colour otherwise.
+// - every block colour comes from its table (or its thread) when the
+//   stored index (the block) lies inside it, and is the fallback colour
+//   otherwise.
 std::string FindDesignViolation(const CViewerDlg& dlg, IPlatform& platform, std::size_t loadedBytes);
 
 // Prints the fault with where and aborts, so that a fuzzer keeps the input.

@@ -136,7 +136,7 @@ TEST_F(DesignInvariantsTest, WrittenFileChecksFindDamagedFiles) {
   // stitches, the colour change, the jump, the end.
   auto damagedDst = dst;
   damagedDst[512 + 6] ^= 0x01;  // the second stitch, and all after it, one unit further
-  EXPECT_EQ(FindDstOutputFault(v.dlg, damagedDst).rfind("source step 1 (stitch at (9, 0))", 0), 0u);
+  EXPECT_EQ(FindDstOutputFault(v.dlg, damagedDst).rfind("source step 1 (stitch at (10, 0))", 0), 0u);
   damagedDst = dst;
   damagedDst[512 + 3 * 5 + 2] = 0x03;  // the jump, sewn
   EXPECT_NE(FindDstOutputFault(v.dlg, damagedDst).find("written stitch"), std::string::npos);
@@ -153,7 +153,7 @@ TEST_F(DesignInvariantsTest, WrittenFileChecksFindDamagedFiles) {
   damagedPcs = pcs;
   // Records: the colour record in front, then as the DST file.
   damagedPcs[70 + 9 * 3 + 2] ^= 0x01;  // the second stitch moves by 256 / 6 mm
-  EXPECT_EQ(FindPcsOutputFault(v.dlg, damagedPcs).rfind("source step 1 (stitch at (9, 0))", 0), 0u);
+  EXPECT_EQ(FindPcsOutputFault(v.dlg, damagedPcs).rfind("source step 1 (stitch at (10, 0))", 0), 0u);
   damagedPcs = pcs;
   damagedPcs[70 + 9 * 6 + 8] = 0x00;  // the jump, sewn
   EXPECT_NE(FindPcsOutputFault(v.dlg, damagedPcs).find("(move at"), std::string::npos);

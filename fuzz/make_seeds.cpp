@@ -1,5 +1,6 @@
 // Writes the seed corpora of the fuzz targets, built with the tests' byte
-// builders: make_seeds OUTDIR gives OUTDIR/{dst,pec,pes,pcs,sew,jef,vp3,exp,xxx,save}/.
+// builders: make_seeds OUTDIR gives OUTDIR/{dst,pec,pes,pcs,sew,jef,vp3,exp,xxx,hus,
+// vip,phc,phb,hus_stream,save}/.
 // Each seed is a small well-formed or nearly well-formed file that reaches
 // one part of its reader (every record type, cut records, missing end
 // codes, fields outside the file); the fuzzer mutates from there.
@@ -14,6 +15,8 @@
 #include "formats/formats.h"
 #include "fuzz/seed_builders.h"
 #include "tests/brother_fixture.h"
+#include "tests/hus_fixture.h"
+#include "tests/phc_fixture.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -224,6 +227,99 @@ Seeds XxxSeeds() {
   return s;
 }
 
+// Every command, signed steps at their limits, a colour change that moves.
+HusRecords HusSeedRecords() {
+  HusRecords r;
+  r.Add(0x81, -100, 120);
+  for (int i = 0; i < 40; ++i) r.Add(0x80, i % 2 ? 0x7F : -0x80, i % 3);
+  r.Add(0x88, 0, 0);
+  r.Add(0x84, 0, 0);
+  r.Add(0x84, 3, -3);
+  for (int i = 0; i < 40; ++i) r.Add(0x80, 5, 5);
+  r.Add(0x88, 2, 2);
+  r.Add(0x90, 0, 0);
+  return r;
+}
+
+Seeds HusSeeds() {
+  Seeds s;
+  const HusRecords r = HusSeedRecords();
+  s.push_back({"records", HusFile(r, {0, 12, 28, 40})});
+  s.push_back({"literal-only", HusFile(r, {3}, "Untitled", false)});
+  ByteBuilder middle;
+  middle.fill(10).u16le(1);
+  // The header claims more records than the streams hold, and far fewer.
+  for (std::uint32_t claimed : {5000u, 7u}) {
+    s.push_back({"claims-" + std::to_string(claimed),
+                 HusContainer(0x00C8FC5D, claimed, 1, middle, CompressHusStream(r.command), CompressHusStream(r.x),
+                              CompressHusStream(r.y))});
+  }
+  // Tokens that read no bits, stopped only by the claimed count.
+  BitWriter w;
+  w.Put(1, 16).Put(0, 5).Put(0, 5).Put(0, 9).Put(0x80, 9).Put(0, 5).Put(0, 5);
+  w.Put(65535, 16).Put(0, 5).Put(0, 5).Put(0, 9).Put(509, 9).Put(0, 5).Put(0, 5);
+  s.push_back({"expanding", HusContainer(0x00C8AF5B, 3000, 1, middle, w.bytes(), w.bytes(), w.bytes())});
+  const Bytes whole = HusFile(r, {1, 2});
+  s.push_back({"cut-in-y", Cut(whole, whole.size() - 6)});
+  s.push_back({"header-only", Cut(whole, 32)});
+  return s;
+}
+
+Seeds VipSeeds() {
+  Seeds s;
+  const HusRecords r = HusSeedRecords();
+  s.push_back({"colours-name", VipFile(r, {0xE3311F, 0xF7F3F7, 0x108CFF}, u"Stern ä")});
+  s.push_back({"hundred-colours", VipFile(r, std::vector<std::uint32_t>(101, 0x404040), u"", false)});
+  Bytes noName = VipFile(r, {0x102030});
+  noName[42] = 0xFF;  // name offset past the streams
+  s.push_back({"bad-name", noName});
+  return s;
+}
+
+Seeds PhcSeeds(bool phb) {
+  Seeds s;
+  PhcSpec plain;
+  plain.phb = phb;
+  s.push_back({"plain", PhcFile(plain)});
+  PhcSpec rich = plain;
+  rich.text = "LA:Stern";
+  rich.colors = {28, 29, 65, 0};
+  rich.pictures = {std::vector<unsigned>(228, 0x81), {0x0F}};
+  // short and long fields, a colour change, a jump, a trim, the end byte
+  rich.stitches = {0x05, 0x7B, 0x87, 0xD0, 0x01, 0xFE, 0xB0, 0x01, 0x90, 0x20, 0xA0, 0x40, 0x3F, 0x40, 0xFF};
+  s.push_back({"rich", PhcFile(rich)});
+  PhcOffsets at{};
+  Bytes broken = PhcFile(rich, &at);
+  broken[at.b] = 0xFF;  // SB far past the file
+  s.push_back({"broken-chain", broken});
+  const Bytes whole = PhcFile(rich);
+  s.push_back({"cut-block", Cut(whole, whole.size() - 5)});
+  return s;
+}
+
+// The stream target's input: the cap in 3 bytes, then the stream.
+Bytes WithCap(unsigned cap, const Bytes& stream) {
+  Bytes b{static_cast<std::uint8_t>(cap), static_cast<std::uint8_t>(cap >> 8), static_cast<std::uint8_t>(cap >> 16)};
+  b.insert(b.end(), stream.begin(), stream.end());
+  return b;
+}
+
+Seeds HusStreamSeeds() {
+  Seeds s;
+  Bytes data;
+  Lcg rng;
+  for (int i = 0; i < 3000; ++i) data.push_back(static_cast<std::uint8_t>(i % 9 < 4 ? 0x80 : rng.Next(12)));
+  s.push_back({"copies", WithCap(4000, EncodeHusTokens(HusTokensOf(data), 400))});
+  s.push_back({"literals", WithCap(3000, CompressHusStream(data, false))});
+  const HusRecords r = HusSeedRecords();
+  s.push_back({"commands", WithCap(static_cast<unsigned>(r.command.size()), CompressHusStream(r.command))});
+  BitWriter w;
+  w.Put(1, 16).Put(0, 5).Put(0, 5).Put(0, 9).Put('z', 9).Put(0, 5).Put(0, 5);
+  w.Put(65535, 16).Put(0, 5).Put(0, 5).Put(0, 9).Put(509, 9).Put(0, 5).Put(0, 5);
+  s.push_back({"expanding", WithCap(100000, w.bytes())});
+  return s;
+}
+
 void WriteAll(const std::filesystem::path& folder, const std::string& ext, const Seeds& seeds) {
   std::filesystem::create_directories(folder);
   for (const auto& [name, bytes] : seeds) {
@@ -242,7 +338,8 @@ int main(int argc, char** argv) {
   const std::filesystem::path root = argv[1];
   const std::vector<std::pair<std::string, Seeds>> formats = {
       {"pes", PesSeeds()}, {"pec", PecSeeds()}, {"dst", DstSeeds()}, {"pcs", PcsSeeds()}, {"sew", SewSeeds()},
-      {"jef", JefSeeds()}, {"vp3", Vp3Seeds()}, {"exp", ExpSeeds()}, {"xxx", XxxSeeds()}};
+      {"jef", JefSeeds()}, {"vp3", Vp3Seeds()}, {"exp", ExpSeeds()}, {"xxx", XxxSeeds()},
+      {"hus", HusSeeds()}, {"vip", VipSeeds()}, {"phc", PhcSeeds(false)}, {"phb", PhcSeeds(true)}};
   Seeds save;
   for (std::size_t f = 0; f < formats.size(); ++f) {
     // The save target numbers its readers in the format table's order.
@@ -261,5 +358,6 @@ int main(int argc, char** argv) {
     }
   }
   WriteAll(root / "save", "bin", save);
+  WriteAll(root / "hus_stream", "bin", HusStreamSeeds());
   return 0;
 }

@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets with clang in build-fuzz/ and runs each for a
 # bounded time, two at a time (the machine has two cores).
 #   fuzz/run.sh [SECONDS] [TARGET...]     e.g. fuzz/run.sh 600 read_pes save_paint
-# Targets: read_pes read_pec read_dst read_pcs read_sew read_jef read_vp3 read_exp read_xxx save_paint (default:
+# Targets: read_pes read_pec read_dst read_pcs read_sew read_jef read_vp3
+# read_exp read_xxx read_hus read_vip read_phc read_phb hus_stream save_paint (default:
 # all). New inputs go to build-fuzz/fuzz/corpus/TARGET, findings to
 # build-fuzz/fuzz/findings/TARGET/, each run's output to
 # build-fuzz/fuzz/logs/TARGET.log. Fails when any target finds something.
@@ -13,7 +14,8 @@ cd "$(dirname "$0")/.."
 seconds=${1:-30}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(read_pes read_pec read_dst read_pcs read_sew read_jef read_vp3 read_exp read_xxx save_paint)
+[ ${#targets[@]} -gt 0 ] || targets=(read_pes read_pec read_dst read_pcs read_sew read_jef read_vp3 read_exp
+  read_xxx read_hus read_vip read_phc read_phb hus_stream save_paint)
 build=build-fuzz
 max_len=${FUZZ_MAX_LEN:-200000}
 

@@ -66,26 +66,23 @@ std::vector<SewingStep> SewingSteps(const CDesign& d) {
   // Colour changes after the last penetration sew nothing either.
   while (!steps.empty() && steps.back().kind == KIND_COLOR) steps.pop_back();
   if (steps.empty()) return steps;
-  // Positions relative to where the first step ends: a travel that the
-  // design begins with, or its first penetration. Colour changes sit where
-  // the needle is.
-  const int originX = steps[0].x, originY = steps[0].y;
-  SewingStep at = steps[0];
-  for (SewingStep& s : steps) {
-    if (s.kind == KIND_COLOR) {
-      s.x = Wrapped(at.x - originX);
-      s.y = Wrapped(at.y - originY);
-      continue;
+  // Colour changes sit where the needle is.
+  SewingStep at{KIND_STITCH, 0, 0};
+  for (SewingStep& step : steps) {
+    if (step.kind == KIND_COLOR) {
+      step.x = at.x;
+      step.y = at.y;
+    } else {
+      at = step;
     }
-    at = s;
-    s.x = Wrapped(s.x - originX);
-    s.y = Wrapped(s.y - originY);
   }
   return steps;
 }
 
-std::string SewingDifference(const std::vector<SewingStep>& source, const std::vector<SewingStep>& written,
-                             int tolerance) {
+namespace {
+
+std::string CompareShifted(const std::vector<SewingStep>& source, const std::vector<SewingStep>& written,
+                           int tolerance) {
   std::size_t j = 0;
   SewingStep last{KIND_STITCH, 0, 0};  // the needle before the step, in the source
   bool sewn = false;
@@ -121,4 +118,45 @@ std::string SewingDifference(const std::vector<SewingStep>& source, const std::v
   }
   if (j != written.size()) return "the written file adds " + Describe(written[j]) + " at its end";
   return std::string();
+}
+
+// The written steps moved by (dx, dy): where the source's positions lie if
+// the file placed the design that far away.
+std::vector<SewingStep> Shifted(const std::vector<SewingStep>& steps, int dx, int dy) {
+  std::vector<SewingStep> out = steps;
+  for (SewingStep& s : out) {
+    s.x = Wrapped(s.x - dx);
+    s.y = Wrapped(s.y - dy);
+  }
+  return out;
+}
+
+// How many of the written file's first penetrations may stand for the
+// source's first: a long step before it may be split into as many pieces.
+constexpr std::size_t kFirstPenetrationCandidates = 300;
+
+}  // namespace
+
+std::string SewingDifference(const std::vector<SewingStep>& source, const std::vector<SewingStep>& written,
+                             int tolerance) {
+  if (source.empty() || written.empty()) return CompareShifted(source, written, tolerance);
+  // Writers place the design where their format wants it: the offset is
+  // where the written file puts the source's first step. Most often the
+  // first steps end at the same point; where a long step comes first, a
+  // later penetration of the file is the source's first one.
+  const std::string first =
+      CompareShifted(source, Shifted(written, written[0].x - source[0].x, written[0].y - source[0].y), tolerance);
+  if (first.empty()) return first;
+  const auto sourcePenetration = std::find_if(source.begin(), source.end(),
+                                              [](const SewingStep& s) { return s.kind == KIND_STITCH; });
+  if (sourcePenetration == source.end()) return first;
+  std::size_t tried = 0;
+  for (const SewingStep& w : written) {
+    if (w.kind != KIND_STITCH) continue;
+    if (++tried > kFirstPenetrationCandidates) break;
+    if (CompareShifted(source, Shifted(written, w.x - sourcePenetration->x, w.y - sourcePenetration->y), tolerance)
+            .empty())
+      return std::string();
+  }
+  return first;
 }

@@ -9,17 +9,17 @@
 
 struct SewingStep {
   int kind;  // KIND_STITCH (a penetration), KIND_MOVE (a travel, chains joined), KIND_COLOR
-  int x, y;  // relative to where the design's first step ends
+  int x, y;  // where the needle is after the step
 };
 
 // The design's own records as steps: consecutive moves joined into one
 // travel to where the last ends, colour changes before the first
-// penetration or after the last left out (they sew nothing); positions
-// relative to the end of the first step.
+// penetration or after the last left out (they sew nothing).
 std::vector<SewingStep> SewingSteps(const CDesign& design);
 
 // Empty when written sews what source sews: the same penetrations in the
-// same order at the same places (within tolerance units on each axis), the
+// same order at the same places relative to each other, wherever the file
+// puts the design as a whole (within tolerance units on each axis), the
 // same travels and colour changes between them. The written file may split a
 // step longer than any record of the smallest format (121 units) into
 // penetrations on its straight line, or travel along that line and

@@ -16,7 +16,7 @@ namespace {
 
 // The design that the reader makes of bytes on its own, as every load did
 // before the content was looked at.
-CDesignSnapshot ReadDirectly(const FormatEntry& reader, const Bytes& bytes) {
+CDesignSnapshot ReaderAlone(const FormatEntry& reader, const Bytes& bytes) {
   CHeadlessViewer viewer(kMemoryOnly);
   viewer.dlg.m_fileData.SetSize(bytes.size() + 1);
   std::copy(bytes.begin(), bytes.end(), viewer.dlg.m_fileData.data());
@@ -72,12 +72,12 @@ TEST(ContentDetectionTest, CorpusFilesLoadAsTheirReaderReadsThem) {
         // A PES file under a PEC name: read as the PES it is, no longer as
         // one 822 mm line of the PEC reader.
         mislabelledSeen = true;
-        EXPECT_EQ(DescribeDifference(ReadDirectly(Row("pes"), bytes), loaded), "");
-        EXPECT_NE(DescribeDifference(ReadDirectly(format, bytes), loaded), "");
+        EXPECT_EQ(DescribeDifference(ReaderAlone(Row("pes"), bytes), loaded), "");
+        EXPECT_NE(DescribeDifference(ReaderAlone(format, bytes), loaded), "");
         EXPECT_GT(loaded.stitchCount, 1000);
         continue;
       }
-      EXPECT_EQ(DescribeDifference(ReadDirectly(format, bytes), loaded), "") << name;
+      EXPECT_EQ(DescribeDifference(ReaderAlone(format, bytes), loaded), "") << name;
     }
   }
   if (files == 0) GTEST_SKIP() << "corpus folder not present";
@@ -154,7 +154,7 @@ TEST_F(UnreadableFileTest, IsReportedAndTheDesignBeforeStays) {
   section.stitches = {0x0A, 0x00, 0x00, 0x0A, 0xFF, 0x00};
   Choose(dir.Write("falsch.pec", PesFile({section})));
   EXPECT_EQ(dlg.LastLoadOutcome(), LoadOutcome::loaded);
-  EXPECT_EQ(DescribeDifference(ReadDirectly(Row("pes"), PesFile({section})), TakeSnapshot(dlg, platform)), "");
+  EXPECT_EQ(DescribeDifference(ReaderAlone(Row("pes"), PesFile({section})), TakeSnapshot(dlg, platform)), "");
 }
 
 TEST(UnreadableFileCliTest, ExitsWithTheMessage) {

@@ -38,7 +38,8 @@ class CorpusSweepTest : public ::testing::TestWithParam<const char*> {
     const std::string name = std::string("sweep.") + GetParam();
     const CDesignSnapshot before = TakeSnapshot(used.dlg, used.platform);
     const LoadOutcome outcome = used.Load(bytes, name);
-    if (mayBeRefused && outcome == LoadOutcome::unreadable) {
+    refused = mayBeRefused && outcome == LoadOutcome::unreadable;
+    if (refused) {
       EXPECT_EQ(DescribeDifference(before, TakeSnapshot(used.dlg, used.platform)), "");
       return before.records;
     }
@@ -63,7 +64,12 @@ class CorpusSweepTest : public ::testing::TestWithParam<const char*> {
   }
 
   CHeadlessViewer used{kMemoryOnly};
+  bool refused = false;  // the last Check's file was reported, not read
 };
+
+// A cut this short may end inside a format's header, which then cannot be
+// told from other bytes (the longest, DST's, is 512 bytes).
+constexpr std::size_t kHeaderCut = 512;
 
 }  // namespace
 
@@ -90,8 +96,9 @@ TEST_P(CorpusSweepTest, WholeCutAndFlippedFilesLoadSoundly) {
     for (int k = kCuts - 1; k >= 0; --k) {
       const std::size_t cut = bytes.size() * static_cast<std::size_t>(k) / kCuts;
       const std::string what = file + " cut to " + std::to_string(cut) + " bytes";
-      const Records part = Check(Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(cut)), what);
-      if (stacked) continue;
+      const Records part =
+          Check(Bytes(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(cut)), what, cut < kHeaderCut);
+      if (stacked || refused) continue;
       ASSERT_LE(part.size(), whole.size()) << what;
       EXPECT_TRUE(std::equal(part.begin(), part.end() - 1, whole.begin())) << what;
     }

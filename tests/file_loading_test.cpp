@@ -9,6 +9,7 @@
 #include "formats/formats.h"
 #include "tests/brother_fixture.h"
 #include "tests/limited_memory.h"
+#include "tests/phc_fixture.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -71,9 +72,9 @@ TEST_F(FileLoadingTest, BrowseOffersEveryMakersFilterAndLoadsTheChoice) {
   Choose(path, "herz.dst");
   ASSERT_EQ(platform.openRequests.size(), 1u);
   EXPECT_EQ(platform.openRequests[0].filter,
-            "Design Files (*.*)|*.pes;*.pec;*.pcs;*.dst;*.sew;*.jef;*.vp3;*.exp;*.xxx|"
-            "Brother (PES/PEC)|*.pes;*.pec|Tajima (*.dst)|*.dst|Pfaff (*.pcs)|*.pcs|"
-            "Janome (SEW/JEF)|*.sew;*.jef|Husqvarna (*.vp3)|*.vp3|Melco (*.exp)|*.exp|"
+            "Design Files (*.*)|*.pes;*.pec;*.pcs;*.dst;*.sew;*.jef;*.vp3;*.exp;*.xxx;*.hus;*.vip;*.phc;*.phb|"
+            "Brother (PES/PEC/PHC/PHB)|*.pes;*.pec;*.phc;*.phb|Tajima (*.dst)|*.dst|Pfaff (PCS/VIP)|*.pcs;*.vip|"
+            "Janome (SEW/JEF)|*.sew;*.jef|Husqvarna (VP3/HUS)|*.vp3;*.hus|Melco (*.exp)|*.exp|"
             "Singer (*.xxx)|*.xxx||");
   EXPECT_EQ(platform.openRequests[0].filterIndex, 1);
   EXPECT_EQ(platform.openRequests[0].initialDir, ".");
@@ -257,6 +258,14 @@ class OutOfMemoryKeepsColoursTest : public FileLoadingTest {
     large.thumbnail = std::vector<unsigned>(228, 0xF0);
     return large;
   }
+  static PhcSpec LargePhc(bool phb) {
+    PhcSpec large;
+    large.phb = phb;
+    large.colors = {20, 30, 40};
+    large.pictures.assign(3, std::vector<unsigned>(228, 0xF0));
+    large.stitches = Large().stitches;
+    return large;
+  }
   void Check(const std::string& name, const Bytes& bytes) {
     PecSection small;
     small.colors = {5, 9};
@@ -307,3 +316,5 @@ TEST_F(OutOfMemoryKeepsColoursTest, Xxx) {
   xxx.bytes({0x7F, 0x08, 0x00, 0x00, 0x7F, 0x7F, 0x03, 0x14, 0, 0, 0, 1, 2, 3, 0, 4, 5, 6});
   Check("gross.xxx", xxx);
 }
+TEST_F(OutOfMemoryKeepsColoursTest, Phc) { Check("gross.phc", PhcFile(LargePhc(false))); }
+TEST_F(OutOfMemoryKeepsColoursTest, Phb) { Check("gross.phb", PhcFile(LargePhc(true))); }

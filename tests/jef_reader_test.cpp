@@ -12,10 +12,7 @@ class JefReaderTest : public ViewerTest {
  protected:
   // Straight into the reader from a buffer of exactly the file's length:
   // a read past it is a sanitizer finding.
-  void LoadExact(const Bytes& bytes) {
-    dlg.m_fileData = bytes;
-    ReadJef(dlg, static_cast<int>(bytes.size()));
-  }
+  void LoadExact(const Bytes& bytes) { ReadDirectly("jef", bytes); }
   void Load(const Bytes& bytes) { Read("jef", bytes); }
 };
 

@@ -34,6 +34,15 @@ void ViewerTest::Read(const char* format, const Bytes& bytes) {
   ASSERT_EQ(CHeadlessViewer::Load(bytes, std::string("test.") + format), LoadOutcome::loaded);
 }
 
+void ViewerTest::ReadDirectly(const char* format, const Bytes& bytes) {
+  const FormatEntry* row = FindFormat(format);
+  ASSERT_NE(row, nullptr) << format;
+  // Exactly the file's length: a read past it is a sanitizer finding.
+  dlg.m_fileData.SetSize(bytes.size());
+  std::copy(bytes.begin(), bytes.end(), dlg.m_fileData.data());
+  row->read(dlg, static_cast<int>(bytes.size()));
+}
+
 void ViewerTest::LoadDesign(const std::vector<Record>& records, int format) {
   dlg.BeginDesign(4);
   for (const Record& r : records) {

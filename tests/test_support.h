@@ -98,6 +98,10 @@ class ViewerTest : public ::testing::Test, protected CHeadlessViewer {
   // Loads bytes through the load sequence as a file whose extension selects
   // the given reader.
   void Read(const char* format, const Bytes& bytes);
+  // The format's reader on bytes, as the load runs it but without looking
+  // at what the bytes are first: what a reader makes of a file the load
+  // would report as holding no design.
+  void ReadDirectly(const char* format, const Bytes& bytes);
   // A loaded design built with the reader operations from absolute positions:
   // KIND_COLOR records become colour changes, KIND_MOVE moves, the rest stitches.
   void LoadDesign(const std::vector<Record>& records, int format);

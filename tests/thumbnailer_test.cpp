@@ -479,7 +479,14 @@ TEST_F(ThumbnailerTest, UsageErrors) {
   for (const std::string size : {"0", "2049", "12x", "", "-5"})
     EXPECT_EQ(RunExec("nadelwerk-thumbnailer -s %s %i %o", {{"%s", size}, {"%i", input}, {"%o", output}}, bin).status, 2)
         << size;
-  EXPECT_EQ(RunExec("nadelwerk-thumbnailer %i", {{"%i", input}}, bin).status, 2);
+  const HostRun missing = RunExec("nadelwerk-thumbnailer %i", {{"%i", input}}, bin);
+  EXPECT_EQ(missing.status, 2);
+  // The usage names every format of the table.
+  for (const FormatEntry& f : Formats()) {
+    const std::string ext = std::string(".") + f.name;
+    EXPECT_TRUE(missing.err.find(ext + " ") != std::string::npos || missing.err.find(ext + ")") != std::string::npos)
+        << f.name << ": " << missing.err;
+  }
   EXPECT_EQ(RunExec("nadelwerk-thumbnailer --frame %i %o", {{"%i", input}, {"%o", output}}, bin).status, 2);
   EXPECT_FALSE(fs::exists(output));
   // Without -s the picture is 256 pixels.

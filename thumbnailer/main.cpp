@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/formats.h"
 #include "framework/version.h"
 #include "platform/posix/posix_files.h"
 #include "platform/posix/standard_streams.h"
@@ -20,10 +21,14 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: nadelwerk-thumbnailer [-s SIZE] INPUT OUTPUT\n"
-    "  INPUT   a design file (.pes .pec .dst .pcs .sew), as a path or a file:// URI\n"
-    "  OUTPUT  the PNG to write, SIZE pixels on its larger side (default 256, at most 2048)\n";
+// The input formats are those of the format table.
+std::string Usage() {
+  std::string extensions;
+  for (const FormatEntry& f : Formats()) extensions += std::string(extensions.empty() ? "." : " .") + f.name;
+  return "usage: nadelwerk-thumbnailer [-s SIZE] INPUT OUTPUT\n"
+         "  INPUT   a design file (" + extensions + "), as a path or a file:// URI\n"
+         "  OUTPUT  the PNG to write, SIZE pixels on its larger side (default 256, at most 2048)\n";
+}
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
@@ -98,7 +103,7 @@ int main(int argc, char** argv) {
     } else if (a == "--") {
       options = false;
     } else if (a == "--help" || a == "-h") {
-      std::fputs(kUsage, stdout);
+      std::fputs(Usage().c_str(), stdout);
       return Printed();
     } else if (a == "--version") {
       std::printf("nadelwerk-thumbnailer %s\n", kAppVersion);
@@ -109,12 +114,12 @@ int main(int argc, char** argv) {
         return kExitUsage;
       }
     } else {
-      std::fputs(kUsage, stderr);
+      std::fputs(Usage().c_str(), stderr);
       return kExitUsage;
     }
   }
   if (positional.size() != 2) {
-    std::fputs(kUsage, stderr);
+    std::fputs(Usage().c_str(), stderr);
     return kExitUsage;
   }
   const std::string& input = positional[0];

@@ -95,8 +95,9 @@ TEST_F(WindowTest, BrowseOffersTheFiveChoicesInTheCurrentFolder) {
 
   QStringList labels;
   for (const QString& f : filters) labels << NameFilterLabel(f);
-  EXPECT_EQ(labels, (QStringList{"Design Files (*.*)", "Brother (PES/PEC)", "Tajima (*.dst)",
-                                 "Pfaff (*.pcs)", "Janome (SEW/JEF)", "Husqvarna (*.vp3)"}));
+  EXPECT_EQ(labels, (QStringList{"Design Files (*.*)", "Brother (PES/PEC/PHC/PHB)", "Tajima (*.dst)",
+                                 "Pfaff (PCS/VIP)", "Janome (SEW/JEF)", "Husqvarna (VP3/HUS)", "Melco (*.exp)",
+                                 "Singer (*.xxx)"}));
   EXPECT_EQ(selected, labels.value(0));
   EXPECT_EQ(folder, QDir(Q(temp.path().string())).canonicalPath());
   EXPECT_EQ(mode, QFileDialog::ExistingFile);
@@ -121,7 +122,7 @@ TEST(FileFilter, PatternsMatchRegardlessOfCase) {
        {"ROSE.PES", "rose.pes", "Rose.PeS", "herz.dst", "STERN.JEF", "Stern.Vp3", "notiz.txt", "x.pesx"})
     dir.Write(name, Bytes(1, 0));
   const QStringList filters = QtNameFilters(OpenFileFilter());
-  // All formats, then one choice per maker.
+  // All formats together, then one choice per maker.
   std::set<std::string> makers;
   for (const FormatEntry& f : Formats()) makers.insert(f.maker);
   ASSERT_EQ(filters.size(), static_cast<qsizetype>(makers.size() + 1));
