@@ -49,6 +49,8 @@ class CViewerDlg : public CDialog, public CDesign {
   void OnSaveDst();
   void OnRotate();
   void OnSavePcs();
+  // "Speichern unter...": every written format, chosen in the save dialog.
+  void OnSaveAs();
   void OnDropFiles(CDropPackage* hDropInfo);
 
   void ApplyScrollPos(int nPos, int nAxis);
@@ -68,6 +70,10 @@ class CViewerDlg : public CDialog, public CDesign {
   // The save dialog of a written format as "Speichern unter..." and the
   // command line ask for it.
   SaveFileRequest FormatSaveRequest(const FormatEntry& format) const;
+  // The save dialog of "Speichern unter...": one choice per written format
+  // of the table, in table order, the loaded file's own format chosen first
+  // where it is written.
+  SaveFileRequest SaveAsRequest() const;
 
   // ---- colours ----
   void FillPalettes();
@@ -97,6 +103,9 @@ class CViewerDlg : public CDialog, public CDesign {
 
  private:
   void SetZoom(int percent);
+  // The format's bytes of the loaded design for a file of that stem; false
+  // (the outcome set, the refusal or failure shown) when there are none.
+  bool EncodeForSave(const FormatEntry& format, const std::string& stem, CEncoded& encoded);
   void OnScroll(unsigned nSBCode, unsigned nPos, CScrollBar* pScrollBar, int nAxis);
 
   LoadOutcome m_lastLoad = LoadOutcome::none;

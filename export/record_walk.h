@@ -12,12 +12,23 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "design/design.h"
+
+// A point in the design's positions, wider than a position so that a writer
+// may name one outside the 16-bit range.
+struct CWidePoint {
+  std::int32_t x = 0, y = 0;
+};
 
 struct CRecordWalk {
   const CDesign& design;
   bool leadInMove = false;
+  // Where the writer's stream begins, in the design's positions, when that
+  // is not record 0: a writer that moves the design in its file, or begins
+  // its stream at another point. The lead-in is measured from here.
+  std::optional<CWidePoint> leadInFrom = std::nullopt;
 
   // Where the needle stands before the first written record: the position
   // of record 0.
@@ -34,6 +45,8 @@ struct CRecordWalk {
     const std::int16_t* xs = design.m_arrX.data();
     const std::int16_t* ys = design.m_arrY.data();
     const std::uint8_t* kinds = design.m_arrKind.data();
+    const std::int32_t fromX = leadInFrom ? leadInFrom->x : StartX();
+    const std::int32_t fromY = leadInFrom ? leadInFrom->y : StartY();
     bool first = true;
     for (std::size_t i = static_cast<std::size_t>(design.FirstOwnRecord()); i < records && kinds[i] != KIND_END;
          ++i) {
@@ -41,7 +54,7 @@ struct CRecordWalk {
                                 : kinds[i] == KIND_MOVE ? KIND_MOVE
                                                          : KIND_STITCH;
       if (kind != KIND_COLOR) {
-        if (first && leadInMove && kind == KIND_STITCH && (xs[i] != StartX() || ys[i] != StartY()))
+        if (first && leadInMove && kind == KIND_STITCH && (xs[i] != fromX || ys[i] != fromY))
           visit(xs[i], ys[i], static_cast<std::uint8_t>(KIND_MOVE));
         first = false;
       }

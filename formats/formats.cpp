@@ -5,6 +5,9 @@
 
 #include "export/dst_writer.h"
 #include "export/pcs_writer.h"
+#include "export/pec_writer.h"
+#include "export/pes_writer.h"
+#include "export/sew_writer.h"
 
 namespace {
 
@@ -14,11 +17,11 @@ constexpr CSignature kPecSignatures[] = {{"#PEC0001"}};
 constexpr FormatEntry kFormats[] = {
     {.extension = ".PES", .name = "pes", .title = "Brother PES", .maker = "Brother",
      .mimeType = "application/x-pes", .code = FORMAT_BROTHER,
-     .read = [](CDesign& d, int len) { d.ReadPes(len); }, .encode = nullptr, .allFilesRank = 0,
+     .read = [](CDesign& d, int len) { d.ReadPes(len); }, .encode = EncodePes, .allFilesRank = 0,
      .signatures = kPesSignatures},
     {.extension = ".PEC", .name = "pec", .title = "Brother PEC", .maker = "Brother",
      .mimeType = "application/x-pec", .code = FORMAT_BROTHER,
-     .read = [](CDesign& d, int len) { d.ReadPec(len); }, .encode = nullptr, .allFilesRank = 1,
+     .read = [](CDesign& d, int len) { d.ReadPec(len); }, .encode = EncodePec, .allFilesRank = 1,
      .signatures = kPecSignatures},
     {.extension = ".DST", .name = "dst", .title = "Tajima DST", .maker = "Tajima",
      .mimeType = "application/x-dst", .code = FORMAT_DST,
@@ -28,7 +31,7 @@ constexpr FormatEntry kFormats[] = {
      .read = [](CDesign& d, int len) { d.ReadPcs(len); }, .encode = EncodePcs, .allFilesRank = 2},
     {.extension = ".SEW", .name = "sew", .title = "Janome SEW", .maker = "Janome",
      .mimeType = "application/x-sew", .code = FORMAT_SEW,
-     .read = [](CDesign& d, int len) { d.ReadSew(len); }, .encode = nullptr, .allFilesRank = 4},
+     .read = [](CDesign& d, int len) { d.ReadSew(len); }, .encode = EncodeSew, .allFilesRank = 4},
 };
 
 std::string UpperAscii(std::string text) {

@@ -115,7 +115,7 @@ std::string FindOutputFault(const CViewerDlg& dlg, const FormatEntry& format,
   if (format.code == FORMAT_PCS) return FindPcsOutputFault(dlg, block);
   CHeadlessViewer back(kMemoryOnly);
   ReadBack(back, block, format.name);
-  return SewingDifference(SewingSteps(dlg), SewingSteps(back.dlg), 0);
+  return SewingDifference(SewingSteps(dlg), SewingSteps(back.dlg), 0, format.code == FORMAT_SEW);
 }
 
 int FuzzSaveAndPaint(int reader, int turns, int zoom, const std::uint8_t* data, std::size_t size) {

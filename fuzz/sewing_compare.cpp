@@ -74,7 +74,7 @@ std::vector<SewingStep> SewingSteps(const CDesign& d) {
 }
 
 std::string SewingDifference(const std::vector<SewingStep>& source, const std::vector<SewingStep>& written,
-                             int tolerance) {
+                             int tolerance, bool paddedColorChanges) {
   std::size_t j = 0;
   SewingStep last{KIND_STITCH, 0, 0};  // the needle before the step, in the source
   bool sewn = false;
@@ -103,6 +103,12 @@ std::string SewingDifference(const std::vector<SewingStep>& source, const std::v
     }
     if (s.kind != KIND_COLOR) last = s;
     ++j;
+    // The padding of a colour change, unless the source has that stitch itself.
+    const bool sourceStays = i + 1 < source.size() && source[i + 1].kind == KIND_STITCH &&
+                             Near(source[i + 1], last, tolerance);
+    if (paddedColorChanges && s.kind == KIND_COLOR && !sourceStays && j < written.size() &&
+        written[j].kind == KIND_STITCH && Near(written[j], last, tolerance))
+      ++j;
   }
   if (j != written.size()) return "the written file adds " + Describe(written[j]) + " at its end";
   return std::string();
