@@ -9,20 +9,17 @@
 // has, and a colour change stays a colour change.
 #pragma once
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 
 #include "export/record_walk.h"
 
 struct CPositionBox {
-  bool empty = true;
-  std::int32_t minX = 0, minY = 0, maxX = 0, maxY = 0;
+  // Empty while minX > maxX.
+  std::int32_t minX = INT32_MAX, minY = INT32_MAX, maxX = INT32_MIN, maxY = INT32_MIN;
 
+  bool Empty() const { return minX > maxX; }
   void Add(std::int32_t x, std::int32_t y) {
-    if (empty) {
-      empty = false;
-      minX = maxX = x;
-      minY = maxY = y;
-    }
     minX = std::min(minX, x);
     maxX = std::max(maxX, x);
     minY = std::min(minY, y);
@@ -42,8 +39,53 @@ struct CBlockPlan {
   CPositionBox stitches;
 };
 
-// One pass over the design's own records.
-CBlockPlan PlanBlocks(const CDesign& design);
+// One pass over the design's own records. alsoVisit(x, y, kind) sees each
+// of them (no lead-in: where the writer's stream begins is not known yet)
+// on the way, so that a writer may count what it will write in the same
+// pass.
+template <class Visit>
+CBlockPlan PlanBlocks(const CDesign& design, Visit&& alsoVisit) {
+  CBlockPlan plan;
+  // In locals, which the loop keeps in registers.
+  CPositionBox positions, stitches;
+  int changes = 0, beforeLastMovement = 0, beforeFirstMovement = -1, leading = -1;
+  // A colour change after the first stitch is written (one after the last
+  // movement has no stitch after it); where it left the needle.
+  bool afterChange = false;
+  std::int16_t changeX = 0, changeY = 0;
+  // Inlined, so that the locals stay out of memory.
+  CRecordWalk{design}.ForEach([&](std::int16_t x, std::int16_t y, std::uint8_t kind) __attribute__((always_inline)) {
+    alsoVisit(x, y, kind);
+    if (kind == KIND_COLOR) {
+      ++changes;
+      afterChange = leading >= 0;
+      changeX = x;
+      changeY = y;
+      return;
+    }
+    if (beforeFirstMovement < 0) beforeFirstMovement = changes;
+    if (kind == KIND_STITCH) {
+      if (leading < 0) leading = changes;
+      if (!afterChange || x != changeX || y != changeY) stitches.Add(x, y);
+    }
+    afterChange = false;
+    beforeLastMovement = changes;
+    positions.Add(x, y);
+  });
+  plan.positions = positions;
+  plan.stitches = stitches;
+  // Without a stitch every change is left out: the moves form one block,
+  // that of the first of them.
+  const bool stitched = leading >= 0;
+  plan.leading = stitched ? leading : changes;
+  plan.blocks = stitched ? beforeLastMovement - leading + 1 : 1;
+  plan.firstBlock = stitched ? leading : std::max(beforeFirstMovement, 0);
+  return plan;
+}
+
+inline CBlockPlan PlanBlocks(const CDesign& design) {
+  return PlanBlocks(design, [](std::int16_t, std::int16_t, std::uint8_t) {});
+}
 
 // Calls visit(x, y, kind) for the walk's records, without the colour changes
 // the plan leaves out.
@@ -51,7 +93,7 @@ template <class Visit>
 void ForEachWritten(const CRecordWalk& walk, const CBlockPlan& plan, Visit&& visit) {
   int change = 0;
   const int end = plan.leading + plan.blocks - 1;  // the first change left out at the end
-  walk.ForEach([&](std::int16_t x, std::int16_t y, std::uint8_t kind) {
+  walk.ForEach([&](std::int16_t x, std::int16_t y, std::uint8_t kind) __attribute__((always_inline)) {
     if (kind == KIND_COLOR) {
       const int c = change++;
       if (c < plan.leading || c >= end) return;

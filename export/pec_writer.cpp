@@ -94,23 +94,40 @@ void PutIconFrame(std::uint8_t* icon) {
   for (int r = 4; r <= kIconRows - 5; ++r) row(r, kSide);
 }
 
-// Where the records begin and the box they are framed by.
+// A stitch both of whose fields are short takes two bytes; every other
+// movement four, a colour change three.
+inline std::size_t PieceBytes(std::uint8_t kind, int dx, int dy) {
+  return kind == KIND_COLOR ? 3 : kind == KIND_STITCH && IsShort(dx) && IsShort(dy) ? 2 : 4;
+}
+
+// Where the records begin, the box they are framed by, and their bytes.
 struct Stream {
   CBlockPlan plan;
   CWidePoint origin;
   std::int32_t minX = 0, minY = 0, maxX = 0, maxY = 0;
+  std::size_t recordBytes = 0;
 };
+
+// Calls sink(kind, dx, dy, x, y) for each piece of the records
+// (piece_walk.h).
+template <class Sink>
+void WalkRecords(const CDesign& design, const Stream& stream, Sink&& sink) {
+  ForEachPiece(CRecordWalk{design, /*leadInMove=*/true, stream.origin}, stream.plan, stream.origin, kLongLimit,
+               [](std::uint8_t, int, int) { return true; }, sink);
+}
 
 Stream PlanStream(const CDesign& design) {
   Stream s;
-  s.plan = PlanBlocks(design);
   const CRecordWalk walk{design};
   const CWidePoint start{walk.StartX(), walk.StartY()};
+  CFirstMovementCount counted{[](std::uint8_t kind, int dx, int dy) { return PieceBytes(kind, dx, dy); },
+                              [](std::uint8_t, int, int, bool) { return false; }, kLongLimit};
+  s.plan = PlanBlocks(design, counted);
   const CPositionBox& p = s.plan.positions;
-  s.minX = std::min(p.empty ? start.x : p.minX, start.x);
-  s.minY = std::min(p.empty ? start.y : p.minY, start.y);
-  s.maxX = std::max(p.empty ? start.x : p.maxX, start.x);
-  s.maxY = std::max(p.empty ? start.y : p.maxY, start.y);
+  s.minX = std::min(p.Empty() ? start.x : p.minX, start.x);
+  s.minY = std::min(p.Empty() ? start.y : p.minY, start.y);
+  s.maxX = std::max(p.Empty() ? start.x : p.maxX, start.x);
+  s.maxY = std::max(p.Empty() ? start.y : p.maxY, start.y);
   s.origin = start;
   if (start.x - s.minX > kLongLimit || start.y - s.minY > kLongLimit) {
     // Only positions then: the start is where no record of the file is.
@@ -120,29 +137,11 @@ Stream PlanStream(const CDesign& design) {
     s.maxX = p.maxX;
     s.maxY = p.maxY;
   }
+  s.recordBytes = counted.FirstCost(s.origin, PieceBytes(KIND_MOVE, 0, 0), /*zeroMoveWritten=*/true) +
+                  PieceBytes(KIND_COLOR, 0, 0) * static_cast<std::size_t>(s.plan.blocks - 1);
+  for (int j = 0; j < s.plan.blocks; ++j) s.recordBytes += counted.Block(s.plan, j);
   return s;
 }
-
-// Calls sink.Piece(kind, dx, dy, x, y) for each piece of the records
-// (piece_walk.h).
-template <class Sink>
-void WalkRecords(const CDesign& design, const Stream& stream, Sink& sink) {
-  ForEachPiece(
-      CRecordWalk{design, /*leadInMove=*/true, stream.origin}, stream.plan, stream.origin, kLongLimit,
-      [](std::uint8_t, int, int) { return true; },
-      [&](std::uint8_t kind, int dx, int dy, std::int32_t x, std::int32_t y) { sink.Piece(kind, dx, dy, x, y); });
-}
-
-// A stitch both of whose fields are short takes two bytes; every other
-// movement four, a colour change three.
-inline std::size_t PieceBytes(std::uint8_t kind, int dx, int dy) {
-  return kind == KIND_COLOR ? 3 : kind == KIND_STITCH && IsShort(dx) && IsShort(dy) ? 2 : 4;
-}
-
-struct CountSink {
-  std::size_t bytes = 0;
-  void Piece(std::uint8_t kind, int dx, int dy, std::int32_t, std::int32_t) { bytes += PieceBytes(kind, dx, dy); }
-};
 
 struct FillSink {
   std::uint8_t* out;
@@ -154,7 +153,7 @@ struct FillSink {
     *out++ = static_cast<std::uint8_t>(0x80 | flags | ((v >> 8) & 0x0F));
     *out++ = static_cast<std::uint8_t>(v & 0xFF);
   }
-  void Piece(std::uint8_t kind, int dx, int dy, std::int32_t x, std::int32_t y) {
+  [[gnu::always_inline]] void operator()(std::uint8_t kind, int dx, int dy, std::int32_t x, std::int32_t y) {
     drawer.Visit(x, y, kind);
     if (kind == KIND_COLOR) {
       *out++ = 0xFE;
@@ -214,9 +213,7 @@ CEncoded EncodePecFile(const CDesign& design, const CEncodeRequest& request,
   const Stream stream = PlanStream(design);
   const int blocks = stream.plan.blocks;
   if (blocks > kMaxBlocks) return Refusal("Mehr als 255 Farben, Konvertierung abgebrochen");
-  CountSink count;
-  WalkRecords(design, stream, count);
-  const std::size_t length = kBlockHeader + count.bytes + 1;
+  const std::size_t length = kBlockHeader + stream.recordBytes + 1;
   if (length > kMaxBlockLength) return Refusal("Zu viele Stiche, Konvertierung abgebrochen");
 
   const std::size_t icons = static_cast<std::size_t>(blocks) + 1;
@@ -231,19 +228,21 @@ CEncoded EncodePecFile(const CDesign& design, const CEncodeRequest& request,
                    PecBlockIndices(design, stream.plan.firstBlock, blocks));
   PutBlockHeader(section + kSectionHeader, length, stream);
 
+  // The blocks' icons are drawn; the whole design's is their union.
   std::uint8_t* iconBase = section + kSectionHeader + length;
-  CPictureSet icon{CPictureTransform(kIconArea, stream.minX, stream.minY, stream.maxX, stream.maxY),
-                   CBitPicture{iconBase, kIconStride, true}, {}};
-  icon.blocks.reserve(static_cast<std::size_t>(blocks));
+  std::vector<CBitPicture> blockIcons;
+  blockIcons.reserve(static_cast<std::size_t>(blocks));
   for (std::size_t i = 0; i < icons; ++i) {
     PutIconFrame(iconBase + i * kThumbnailBytes);
-    if (i > 0) icon.blocks.push_back(CBitPicture{iconBase + i * kThumbnailBytes, kIconStride, true});
+    if (i > 0) blockIcons.push_back(CBitPicture{iconBase + i * kThumbnailBytes, kIconStride, true});
   }
-  CPictureDrawer drawer({&icon, 1});
+  CPictureDrawer drawer(CPictureTransform(kIconArea, stream.minX, stream.minY, stream.maxX, stream.maxY),
+                        blockIcons);
   FillSink fill{section + kSectionHeader + kBlockHeader, drawer};
   WalkRecords(design, stream, fill);
   *fill.out++ = kEndByte;
   assert(fill.out == iconBase);
+  MergeBitPictures(blockIcons, 8 * kIconStride, kIconRows, CBitPicture{iconBase, kIconStride, true});
   return result;
 }
 

@@ -65,10 +65,13 @@ struct Layout {
   std::size_t dataBytes = 0;
 };
 
-// Calls sink.Piece(kind, dx, dy, x, y) for each piece of the records
-// written (piece_walk.h).
+// Words of a piece: a stitch 1, a move or a colour change 2.
+inline std::uint32_t PieceWords(std::uint8_t kind) { return kind == KIND_STITCH ? 1 : 2; }
+
+// Calls sink(kind, dx, dy, x, y) for each piece of the records written
+// (piece_walk.h).
 template <class Sink>
-void WalkRecords(const CDesign& design, const Layout& layout, Sink& sink) {
+void WalkRecords(const CDesign& design, const Layout& layout, Sink&& sink) {
   bool first = true, afterChange = false;
   // A colour change's two zero bytes read back as a stitch that does not
   // move, and the opening is a move that does not: a record of either kind
@@ -82,27 +85,14 @@ void WalkRecords(const CDesign& design, const Layout& layout, Sink& sink) {
   ForEachPiece(CRecordWalk{design, /*leadInMove=*/true, layout.from}, layout.plan, layout.from, kMaxStep, keep,
                [&](std::uint8_t kind, int dx, int dy, std::int32_t x, std::int32_t y) {
                  afterChange = kind == KIND_COLOR;
-                 sink.Piece(kind, dx, dy, x, y);
+                 sink(kind, dx, dy, x, y);
                });
 }
-
-// Words of a piece: a stitch 1, a move or a colour change 2.
-inline std::uint32_t PieceWords(std::uint8_t kind) { return kind == KIND_STITCH ? 1 : 2; }
-
-struct CountSink {
-  std::vector<std::uint32_t>& words;
-  std::size_t bytes = 0;
-  void Piece(std::uint8_t kind, int, int, std::int32_t, std::int32_t) {
-    words.back() += PieceWords(kind);
-    bytes += 2 * PieceWords(kind);
-    if (kind == KIND_COLOR) words.push_back(0);
-  }
-};
 
 struct FillSink {
   std::uint8_t* out;
   CPictureDrawer& drawer;
-  void Piece(std::uint8_t kind, int dx, int dy, std::int32_t x, std::int32_t y) {
+  [[gnu::always_inline]] void operator()(std::uint8_t kind, int dx, int dy, std::int32_t x, std::int32_t y) {
     drawer.Visit(x, y, kind);
     if (kind == KIND_COLOR) {
       out = std::copy(std::begin(kColorChange), std::end(kColorChange), out);
@@ -119,27 +109,41 @@ struct FillSink {
 
 // The stitches' box; the moves' where the design has no stitch.
 const CPositionBox& PictureBox(const CBlockPlan& plan) {
-  return plan.stitches.empty ? plan.positions : plan.stitches;
+  return plan.stitches.Empty() ? plan.positions : plan.stitches;
 }
 
 Layout PlanLayout(const CDesign& design) {
   Layout layout;
-  layout.plan = PlanBlocks(design);
+  // The stitch a colour change's padding reads back as is not written.
+  CFirstMovementCount counted{[](std::uint8_t kind, int, int) { return std::size_t{PieceWords(kind)}; },
+                              [](std::uint8_t kind, int dx, int dy, bool afterChange) {
+                                return afterChange && kind == KIND_STITCH && dx == 0 && dy == 0;
+                              },
+                              kMaxStep};
+  layout.plan = PlanBlocks(design, counted);
+  const CBlockPlan& plan = layout.plan;
+
   const CRecordWalk walk{design};
-  const CPositionBox& p = PictureBox(layout.plan);
+  const CPositionBox& p = PictureBox(plan);
   std::int32_t shiftX = 0, shiftY = 0;
-  if (design.m_nFormat != FORMAT_SEW && !p.empty) {
+  if (design.m_nFormat != FORMAT_SEW && !p.Empty()) {
     // The box centre, rounded down for odd sizes.
     shiftX = walk.StartX() + kCentreRight - static_cast<std::int32_t>(std::floor((p.minX + p.maxX) / 2.0));
     shiftY = walk.StartY() + kCentreDown - static_cast<std::int32_t>(std::floor((p.minY + p.maxY) / 2.0));
   }
   layout.from = {walk.StartX() - shiftX, walk.StartY() - shiftY};
-  layout.opening = layout.plan.positions.empty ? 0 : sizeof kOpening;
-  layout.words.assign(1, static_cast<std::uint32_t>(layout.opening / 2));
-  CountSink count{layout.words};
-  WalkRecords(design, layout, count);
-  layout.words.back() += 1;  // the end code
-  layout.dataBytes = layout.opening + count.bytes + sizeof kEnd;
+
+  // Block 0 holds the opening and the travel from the start, a block
+  // before the last the change that ends it, the last the end code.
+  layout.opening = plan.positions.Empty() ? 0 : sizeof kOpening;
+  layout.words.assign(static_cast<std::size_t>(plan.blocks), 0);
+  for (int j = 0; j < plan.blocks; ++j)
+    layout.words[static_cast<std::size_t>(j)] = static_cast<std::uint32_t>(counted.Block(plan, j));
+  layout.words[0] += static_cast<std::uint32_t>(
+      layout.opening / 2 + counted.FirstCost(layout.from, PieceWords(KIND_MOVE), /*zeroMoveWritten=*/false));
+  for (std::size_t j = 0; j + 1 < layout.words.size(); ++j) layout.words[j] += PieceWords(KIND_COLOR);
+  layout.words.back() += sizeof kEnd / 2;
+  for (const std::uint32_t w : layout.words) layout.dataBytes += 2 * std::size_t{w};
   return layout;
 }
 
@@ -185,42 +189,59 @@ void Build(const CDesign& design, const Layout& layout, std::vector<std::uint8_t
     PutU16(file + kWordsOffset + 2 * k, std::min(layout.words[static_cast<std::size_t>(k)], kMaxWords));
   }
 
-  // The pictures: descriptors, then the drawing of every record.
+  // The descriptors of the pictures.
   const CPositionBox& p = PictureBox(layout.plan);
-  const std::int32_t minX = p.empty ? layout.from.x : p.minX, maxX = p.empty ? minX : p.maxX;
-  const std::int32_t minY = p.empty ? layout.from.y : p.minY, maxY = p.empty ? minY : p.maxY;
+  const std::int32_t minX = p.Empty() ? layout.from.x : p.minX, maxX = p.Empty() ? minX : p.maxX;
+  const std::int32_t minY = p.Empty() ? layout.from.y : p.minY, maxY = p.Empty() ? minY : p.maxY;
+  const auto [lastBytes, lastRows] = LastPictureSize(maxX - minX, maxY - minY);
+  file[kWholeOffset] = 6;
+  file[kWholeOffset + 1] = 32;
+  for (int k = 0; k < kSlots; ++k) {
+    file[kSlotsOffset + kSlotSize * k] = 3;
+    file[kSlotsOffset + kSlotSize * k + 1] = 22;
+  }
+  for (int k = 0; k <= kSlots; ++k) {
+    file[kLargeOffset + kLargeSize * k] = 8;
+    file[kLargeOffset + kLargeSize * k + 1] = 48;
+  }
+  file[kLastOffset] = static_cast<std::uint8_t>(lastBytes);
+  file[kLastOffset + 1] = static_cast<std::uint8_t>(lastRows);
+
+  // The records, each block drawn at the last picture's size, the finest.
   const auto transform = [&](int width, int height, double unitsPerPixel) {
     return CPictureTransform({.left = 0, .top = 0, .spanX = width - 1, .spanY = height - 1,
                               .maxScale = 1.0 / unitsPerPixel},
                              minX, minY, maxX, maxY);
   };
-  const auto [lastBytes, lastRows] = LastPictureSize(maxX - minX, maxY - minY);
-  file[kWholeOffset] = 6;
-  file[kWholeOffset + 1] = 32;
-  file[kLastOffset] = static_cast<std::uint8_t>(lastBytes);
-  file[kLastOffset + 1] = static_cast<std::uint8_t>(lastRows);
-  CPictureSet sets[4] = {
-      {transform(48, 32, 30), PictureAt(file, kWholeOffset + 2, 6), {}},
-      {transform(24, 22, 60), CBitPicture{}, {}},
-      {transform(64, 48, 20), PictureAt(file, kLargeOffset + 2, 8), {}},
-      {transform(8 * lastBytes, lastRows, 10), PictureAt(file, kLastOffset + 2, lastBytes), {}},
-  };
-  for (int k = 0; k < kSlots; ++k) {
-    file[kSlotsOffset + kSlotSize * k] = 3;
-    file[kSlotsOffset + kSlotSize * k + 1] = 22;
-    if (k < slots) sets[1].blocks.push_back(PictureAt(file, kSlotsOffset + kSlotSize * k + 2, 3));
-  }
-  for (int k = 0; k <= kSlots; ++k) {
-    file[kLargeOffset + kLargeSize * k] = 8;
-    file[kLargeOffset + kLargeSize * k + 1] = 48;
-    if (k > 0 && k <= slots) sets[2].blocks.push_back(PictureAt(file, kLargeOffset + kLargeSize * k + 2, 8));
-  }
-
-  CPictureDrawer drawer(sets);
+  const int fineWidth = 8 * lastBytes;
+  const CPictureTransform fine = transform(fineWidth, lastRows, 10);
+  const std::size_t fineBytes = static_cast<std::size_t>(lastBytes) * static_cast<std::size_t>(lastRows);
+  std::vector<std::uint8_t> drawn((static_cast<std::size_t>(blocks) + 1) * fineBytes, 0);
+  std::vector<CBitPicture> blockDrawings;
+  for (int k = 0; k <= blocks; ++k)
+    blockDrawings.push_back(CBitPicture{drawn.data() + fineBytes * static_cast<std::size_t>(k), lastBytes, true});
+  const CBitPicture whole = blockDrawings.back();
+  blockDrawings.pop_back();
+  CPictureDrawer drawer(fine, blockDrawings);
   FillSink fill{std::copy(kOpening, kOpening + layout.opening, file + kHeaderSize), drawer};
   WalkRecords(design, layout, fill);
   fill.out = std::copy(std::begin(kEnd), std::end(kEnd), fill.out);
   assert(fill.out == block.data() + block.size());
+
+  // Every picture of the header from those drawings.
+  MergeBitPictures(blockDrawings, fineWidth, lastRows, whole);
+  const auto scale = [&](const CBitPicture& from, std::size_t offset, int width, int height, double unitsPerPixel) {
+    ScaleBitPicture(from, fine, fineWidth, lastRows, PictureAt(file, offset, (width + 7) / 8),
+                    transform(width, height, unitsPerPixel));
+  };
+  scale(whole, kWholeOffset + 2, 48, 32, 30);
+  scale(whole, kLargeOffset + 2, 64, 48, 20);
+  scale(whole, kLastOffset + 2, fineWidth, lastRows, 10);
+  for (int k = 0; k < slots; ++k) {
+    const CBitPicture& own = blockDrawings[static_cast<std::size_t>(k)];
+    scale(own, kSlotsOffset + kSlotSize * static_cast<std::size_t>(k) + 2, 24, 22, 60);
+    scale(own, kLargeOffset + kLargeSize * static_cast<std::size_t>(k + 1) + 2, 64, 48, 20);
+  }
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ inline int RoundedPart(int d, int i, int n) {
 // Calls piece(px, py) for each piece of the step in order; returns their
 // number.
 template <class Piece>
-int SplitStep(int dx, int dy, int maxStep, Piece&& piece) {
+[[gnu::always_inline]] inline int SplitStep(int dx, int dy, int maxStep, Piece&& piece) {
   const int n = StepPieces(dx, dy, maxStep);
   if (n == 1) {
     piece(dx, dy);
