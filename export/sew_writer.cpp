@@ -193,7 +193,8 @@ void Build(const CDesign& design, const Layout& layout, std::vector<std::uint8_t
   const CPositionBox& p = PictureBox(layout.plan);
   const std::int32_t minX = p.Empty() ? layout.from.x : p.minX, maxX = p.Empty() ? minX : p.maxX;
   const std::int32_t minY = p.Empty() ? layout.from.y : p.minY, maxY = p.Empty() ? minY : p.maxY;
-  const auto [lastBytes, lastRows] = LastPictureSize(maxX - minX, maxY - minY);
+  const std::array<int, 2> last = LastPictureSize(maxX - minX, maxY - minY);
+  const int lastBytes = last[0], lastRows = last[1];
   file[kWholeOffset] = 6;
   file[kWholeOffset + 1] = 32;
   for (int k = 0; k < kSlots; ++k) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "design/pcs_format.h"
+#include "fuzz/brother_janome_check.h"
 #include "fuzz/design_invariants.h"
 #include "fuzz/sewing_compare.h"
 #include "platform/headless/headless_viewer.h"
@@ -113,9 +114,15 @@ std::string FindOutputFault(const CViewerDlg& dlg, const FormatEntry& format,
                             const std::vector<std::uint8_t>& block) {
   if (format.code == FORMAT_DST) return FindDstOutputFault(dlg, block);
   if (format.code == FORMAT_PCS) return FindPcsOutputFault(dlg, block);
+  if (format.code == FORMAT_BROTHER || format.code == FORMAT_SEW) {
+    CHeadlessViewer back(kMemoryOnly);
+    ReadBack(back, block, format.name);  // the invariants of the design read back
+    return format.code == FORMAT_SEW ? FindSewOutputFault(dlg, block)
+                                     : FindBrotherOutputFault(dlg, block, std::string(format.name) == "pes");
+  }
   CHeadlessViewer back(kMemoryOnly);
   ReadBack(back, block, format.name);
-  return SewingDifference(SewingSteps(dlg), SewingSteps(back.dlg), 0, format.code == FORMAT_SEW);
+  return SewingDifference(SewingSteps(dlg), SewingSteps(back.dlg), 0);
 }
 
 int FuzzSaveAndPaint(int reader, int turns, int zoom, const std::uint8_t* data, std::size_t size) {

@@ -1,5 +1,5 @@
 // Runs nadelwerk-cli (its path comes from the test target's NADELWERK_CLI
-// definition) with stderr discarded.
+// definition), by default with stderr discarded.
 #pragma once
 #include <sys/wait.h>
 
@@ -11,8 +11,10 @@ struct CliRun {
   std::string out;  // what it printed on stdout
 };
 
-inline CliRun RunCli(const std::string& args) {
-  const std::string command = std::string(NADELWERK_CLI) + " " + args + " 2>/dev/null";
+// redirect: what the shell does with the program's output; by default
+// stderr is dropped.
+inline CliRun RunCli(const std::string& args, const char* redirect = " 2>/dev/null") {
+  const std::string command = std::string(NADELWERK_CLI) + " " + args + redirect;
   CliRun run{-1, {}};
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;
@@ -25,3 +27,6 @@ inline CliRun RunCli(const std::string& args) {
 }
 
 inline int CliStatus(const std::string& args) { return RunCli(args).status; }
+
+// What a run prints on stderr (in out), stdout dropped.
+inline CliRun CliErrors(const std::string& args) { return RunCli(args, " 2>&1 >/dev/null"); }

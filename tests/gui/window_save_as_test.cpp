@@ -145,11 +145,7 @@ TEST_F(SaveAsWindowTest, RefusalAndOverwriteQuestionAsTheButtonsShowThem) {
     question->button(QMessageBox::No)->click();
     return true;
   });
-  WhenShown<QFileDialog>([&](QFileDialog* d) {
-    if (!asked) return false;
-    d->reject();
-    return true;
-  });
+  CancelFileDialogAfter(asked);
   PressCtrlS();
   EXPECT_TRUE(asked);
   EXPECT_EQ(ReadFileBytes(existing), Bytes(7, 1));
