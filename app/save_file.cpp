@@ -109,8 +109,10 @@ SaveFileRequest CViewerDlg::SaveAsRequest() const {
     filter += SaveFilterOf(*formats[i]) + "|";
     if (formats[i] == loaded) chosen = static_cast<int>(i) + 1;
   }
-  SaveFileRequest request =
-      WriterSaveRequest(formats.empty() ? "" : formats[chosen - 1]->name, filter + "|", m_strLoadedName);
+  filter += "|";
+  std::string ext;
+  if (!formats.empty()) ext = formats[static_cast<std::size_t>(chosen - 1)]->name;
+  SaveFileRequest request = WriterSaveRequest(ext, filter, m_strLoadedName);
   request.filterIndex = chosen;
   return request;
 }

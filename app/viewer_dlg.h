@@ -67,8 +67,8 @@ class CViewerDlg : public CDialog, public CDesign {
   // warnings are shown as message boxes, then the save dialog of request
   // asks for the file, which is written through the one safe save path.
   void SaveFormat(const FormatEntry& format, const SaveFileRequest& request);
-  // The save dialog of a written format as "Speichern unter..." and the
-  // command line ask for it.
+  // The save dialog of one written format, as the command line and the
+  // tests answer it.
   SaveFileRequest FormatSaveRequest(const FormatEntry& format) const;
   // The save dialog of "Speichern unter...": one choice per written format
   // of the table, in table order, the loaded file's own format chosen first

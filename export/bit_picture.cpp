@@ -64,8 +64,10 @@ void MergeBitPictures(std::span<const CBitPicture> pictures, int width, int heig
 void ScaleBitPicture(const CBitPicture& from, const CPictureTransform& fromTransform, int width, int height,
                      const CBitPicture& to, const CPictureTransform& toTransform) {
   std::vector<int> columns(static_cast<std::size_t>(width)), rows(static_cast<std::size_t>(height));
-  for (int x = 0; x < width; ++x) columns[static_cast<std::size_t>(x)] = toTransform.ColumnAt(fromTransform.ColumnCentre(x));
-  for (int y = 0; y < height; ++y) rows[static_cast<std::size_t>(y)] = toTransform.RowAt(fromTransform.RowCentre(y));
+  for (int x = 0; x < width; ++x)
+    columns[static_cast<std::size_t>(x)] = toTransform.ColumnAt(fromTransform.ColumnCentre(x));
+  for (int y = 0; y < height; ++y)
+    rows[static_cast<std::size_t>(y)] = toTransform.RowAt(fromTransform.RowCentre(y));
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
       if ((x & 7) == 0 && from.bits[y * from.stride + (x >> 3)] == 0) {

@@ -113,7 +113,7 @@ struct Stream {
 template <class Sink>
 void WalkRecords(const CDesign& design, const Stream& stream, Sink&& sink) {
   ForEachPiece(CRecordWalk{design, /*leadInMove=*/true, stream.origin}, stream.plan, stream.origin, kLongLimit,
-               [](std::uint8_t, int, int) { return true; }, sink);
+               [](std::uint8_t, int, int) __attribute__((always_inline)) { return true; }, sink);
 }
 
 Stream PlanStream(const CDesign& design) {

@@ -101,7 +101,9 @@ class CFirstMovementCount {
   // first written change all go to block 0.
   std::size_t Block(const CBlockPlan& plan, int j) const {
     const std::size_t lead = static_cast<std::size_t>(plan.leading), k = lead + static_cast<std::size_t>(j);
-    const auto of = [this](std::size_t b) { return b < m_byBlock.size() ? m_byBlock[b] : b == m_byBlock.size() ? m_current : 0; };
+    const auto of = [this](std::size_t b) {
+      return b < m_byBlock.size() ? m_byBlock[b] : b == m_byBlock.size() ? m_current : 0;
+    };
     if (j > 0) return of(k);
     std::size_t sum = 0;
     for (std::size_t b = 0; b <= lead && b <= m_byBlock.size(); ++b) sum += of(b);

@@ -21,12 +21,16 @@
 //   dx -dy            a stitch, each -127..127 (never 0x80)
 //   80 02 dx -dy      a move; the data of a design that moves at all opens
 //                     with 80 02 00 00
-//   80 01 00 00       a colour change
-//   80 10             the end; nothing follows
+//   80 01 00 00       a colour change; our reader takes the two zero bytes
+//                     for a stitch in place, so a stitch in place right
+//                     after a change is that padding and not written again
+//   80 10             the end. Files seen go on with zero bytes, which some
+//                     readers take for stitches: nothing follows here
 // Longer steps are split along their line (step_split.h).
 //
 // Placement: the centre of the stitches' box is put 175 right of and 99
-// below the start point, as the files of Janome's software hold it; a
+// below the start point, as nearly every file seen holds it; whether a
+// machine needs it is not known, and it costs nothing where it does not. A
 // design read from SEW keeps its own placement, so that it is written as it
 // was read.
 #include "export/sew_writer.h"
@@ -76,14 +80,14 @@ void WalkRecords(const CDesign& design, const Layout& layout, Sink&& sink) {
   // A colour change's two zero bytes read back as a stitch that does not
   // move, and the opening is a move that does not: a record of either kind
   // is already there and is not written again.
-  const auto keep = [&](std::uint8_t kind, int dx, int dy) {
+  const auto keep = [&](std::uint8_t kind, int dx, int dy) __attribute__((always_inline)) {
     const bool merged =
         dx == 0 && dy == 0 && ((afterChange && kind == KIND_STITCH) || (first && kind == KIND_MOVE));
     first = afterChange = false;
     return !merged;
   };
   ForEachPiece(CRecordWalk{design, /*leadInMove=*/true, layout.from}, layout.plan, layout.from, kMaxStep, keep,
-               [&](std::uint8_t kind, int dx, int dy, std::int32_t x, std::int32_t y) {
+               [&](std::uint8_t kind, int dx, int dy, std::int32_t x, std::int32_t y) __attribute__((always_inline)) {
                  afterChange = kind == KIND_COLOR;
                  sink(kind, dx, dy, x, y);
                });

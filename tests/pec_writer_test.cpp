@@ -7,7 +7,9 @@
 #include "design/thread_charts.h"
 #include "export/pec_writer.h"
 #include "export/pes_writer.h"
+#include "export/sew_writer.h"
 #include "export/thread_indices.h"
+#include "fuzz/brother_janome_check.h"
 #include "fuzz/sewing_compare.h"
 #include "tests/test_support.h"
 
@@ -294,4 +296,33 @@ TEST_F(PecWriterTest, EmptyDesignStillHasBlockZeroAndItsFrame) {
   EXPECT_EQ(DrawnPixels(Icon(b, kS, 0)), 0);
   Read("pec", b);
   EXPECT_EQ(dlg.m_nStitchCount, 0);
+}
+
+TEST(BrotherAndJanomeFiles, EveryCorpusDesignWritesFilesOfTheLayoutWithItsThreads) {
+  // Each written file passes the layout checks of the fuzz save check (which
+  // also read it back and compare what it sews); a Brother source keeps its
+  // own thread indices.
+  CHeadlessViewer v(kMemoryOnly);
+  int files = 0;
+  for (const FormatEntry& source : Formats()) {
+    for (const auto& path : CorpusFiles(source.name)) {
+      ASSERT_EQ(v.Load(ReadFileBytes(path), path.filename().string()), LoadOutcome::loaded) << path;
+      ++files;
+      const CEncoded pes = EncodePes(v.dlg, {"korpus"}), pec = EncodePec(v.dlg, {"korpus"});
+      const CEncoded sew = EncodeSew(v.dlg, {"korpus"});
+      ASSERT_FALSE(pes.Refused()) << path;  // no corpus design has more than 255 colours
+      EXPECT_EQ(FindBrotherOutputFault(v.dlg, pes.bytes, true), "") << path;
+      EXPECT_EQ(FindBrotherOutputFault(v.dlg, pec.bytes, false), "") << path;
+      if (!sew.Refused()) EXPECT_EQ(FindSewOutputFault(v.dlg, sew.bytes), "") << path;
+      else EXPECT_EQ(sew.refusal, "Mehr als 12 Farben, Konvertierung abgebrochen") << path;
+      if (v.dlg.m_nFormat != FORMAT_BROTHER) continue;
+      std::vector<int> own;
+      for (const CThread& t : v.dlg.m_threads) own.push_back(t.index >= 1 && t.index <= 64 ? t.index : 20);
+      CHeadlessViewer back(kMemoryOnly);
+      ASSERT_EQ(back.Load(pes.bytes, "back.pes"), LoadOutcome::loaded);
+      for (std::size_t k = 0; k < back.dlg.m_threads.size() && k < own.size(); ++k)
+        EXPECT_EQ(back.dlg.m_threads[k].index, own[k]) << path << " block " << k;
+    }
+  }
+  if (files == 0) GTEST_SKIP() << "corpus folder not present";
 }

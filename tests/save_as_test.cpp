@@ -24,7 +24,9 @@ class SaveAsTest : public ViewerTest {
     dlg.OnSysCommand(IDM_SAVE_AS, 0);
     return std::filesystem::exists(path) ? ReadFileBytes(path) : Bytes{};
   }
-  static std::string Head(const Bytes& b, std::size_t n) { return std::string(b.begin(), b.begin() + std::min(n, b.size())); }
+  static std::string Head(const Bytes& b, std::size_t n) {
+    return std::string(b.begin(), b.begin() + static_cast<long>(std::min(n, b.size())));
+  }
   TempDir dir;
 };
 
