@@ -17,7 +17,8 @@
 //   514   3    L, the length from 512 up to and including the end byte,
 //              hence also where the first icon begins
 //   517   3    31 FF F0
-//   520   2+2  W and H of the box, 0.1 mm
+//   520   2+2  W and H of the box, 0.1 mm (positions are 16-bit: no box is
+//              wider or taller than these fields hold)
 //   524   4    E0 01 B0 01
 //   528   4    the lead-in: a jump from the box's top-left corner to where the
 //              records begin, both fields long with the jump flag
