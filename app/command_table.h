@@ -13,3 +13,15 @@ struct CommandEntry {
 };
 
 std::span<const CommandEntry> ViewerCommandTable();
+
+// The entries of the window's menu, in menu order, before the about entry:
+// the system command each sends, its text, the key that runs it from
+// anywhere in the window, and its handler. Another entry is one more row.
+struct MenuCommandEntry {
+  unsigned commandId;  // IDM_..., a multiple of 16
+  const char* text;
+  const char* shortcut;  // "Ctrl+S"; empty for none
+  void (*handler)(CViewerDlg& dialog);
+};
+
+std::span<const MenuCommandEntry> ViewerMenuCommands();

@@ -6,7 +6,8 @@ constexpr int IDS_ABOUTBOX = 101;
 constexpr int IDD_MAIN = 102;
 constexpr int IDR_MAINFRAME = 128;
 constexpr unsigned IDM_ABOUTBOX = 0x0010;
-constexpr unsigned IDM_WORKSHEET = 0x0020;  // "Arbeitsblatt speichern..."
+constexpr unsigned IDM_SAVE_AS = 0x0020;  // "Speichern unter..."
+constexpr unsigned IDM_WORKSHEET = 0x0030;  // "Arbeitsblatt speichern..."
 
 constexpr int IDC_BROWSE = 1000;      // "&Auswahl"
 constexpr int IDC_FILENAME = 1010;    // edit: name of the loaded file

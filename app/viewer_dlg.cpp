@@ -35,9 +35,16 @@ constexpr CommandEntry kCommandTable[] = {
     {WM_DROPFILES, 0, [](CViewerDlg& d, const CMessage& m) { d.OnDropFiles(m.drop); }},
 };
 
+constexpr MenuCommandEntry kMenuCommands[] = {
+    {IDM_SAVE_AS, "Speichern unter...", "Ctrl+S", [](CViewerDlg& d) { d.OnSaveAs(); }},
+    {IDM_WORKSHEET, kWorksheetMenuEntry, "", [](CViewerDlg& d) { d.OnSaveWorksheet(); }},
+};
+
 }  // namespace
 
 std::span<const CommandEntry> ViewerCommandTable() { return kCommandTable; }
+
+std::span<const MenuCommandEntry> ViewerMenuCommands() { return kMenuCommands; }
 
 CViewerDlg::CViewerDlg(IPlatform& platform) : CDialog(MainDialogTemplate(), platform), m_hIcon(IDR_MAINFRAME) {}
 
@@ -65,9 +72,10 @@ void CViewerDlg::DoDataExchange(CDataExchange* pDX) {
 BOOL CViewerDlg::OnInitDialog() {
   CDialog::OnInitDialog();
 
+  for (const MenuCommandEntry& entry : kMenuCommands)
+    Platform().AppendMenuEntry(entry.commandId, entry.text, entry.shortcut);
   const std::string aboutEntry = LoadResourceString(IDS_ABOUTBOX);
   if (!aboutEntry.empty()) Platform().AppendAboutMenuEntry(IDM_ABOUTBOX, aboutEntry);
-  Platform().AppendAboutMenuEntry(IDM_WORKSHEET, kWorksheetMenuEntry);
 
   m_pVScrollBar = GetScrollBar(IDC_VSCROLL);
   m_pVScrollBar->SetScrollRange(0, 100, TRUE);
@@ -137,7 +145,8 @@ void CViewerDlg::OnSysCommand(unsigned nID, long) {
     CAboutDlg about(Platform());
     about.DoModal();
   }
-  if ((nID & 0xFFF0u) == IDM_WORKSHEET) OnSaveWorksheet();
+  for (const MenuCommandEntry& entry : kMenuCommands)
+    if ((nID & 0xFFF0u) == entry.commandId) entry.handler(*this);
   // Every other system command is the window manager's: nothing to do here.
 }
 

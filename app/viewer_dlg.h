@@ -51,6 +51,8 @@ class CViewerDlg : public CDialog, public CDesign {
   void OnSaveDst();
   void OnRotate();
   void OnSavePcs();
+  // "Speichern unter...": every written format, chosen in the save dialog.
+  void OnSaveAs();
   void OnDropFiles(CDropPackage* hDropInfo);
 
   void ApplyScrollPos(int nPos, int nAxis);
@@ -68,14 +70,18 @@ class CViewerDlg : public CDialog, public CDesign {
   // warnings are shown as message boxes, then the save dialog of request
   // asks for the file, which is written through the one safe save path.
   void SaveFormat(const FormatEntry& format, const SaveFileRequest& request);
-  // The save dialog of a written format as "Speichern unter..." and the
-  // command line ask for it.
+  // The save dialog of one written format, as the command line and the
+  // tests answer it.
   SaveFileRequest FormatSaveRequest(const FormatEntry& format) const;
   // The worksheet of the loaded design as a PDF, the save dialog asking
   // for its name (the context menu's "Arbeitsblatt speichern...").
   void OnSaveWorksheet();
   // What the worksheet names: the loaded file and its format.
   CWorksheetRequest WorksheetRequest(Paper paper) const;
+  // The save dialog of "Speichern unter...": one choice per written format
+  // of the table, in table order, the loaded file's own format chosen first
+  // where it is written.
+  SaveFileRequest SaveAsRequest() const;
 
   // ---- colours ----
   void FillPalettes();
@@ -105,6 +111,9 @@ class CViewerDlg : public CDialog, public CDesign {
 
  private:
   void SetZoom(int percent);
+  // The format's bytes of the loaded design for a file of that stem; false
+  // (the outcome set, the refusal or failure shown) when there are none.
+  bool EncodeForSave(const FormatEntry& format, const std::string& stem, CEncoded& encoded);
   void OnScroll(unsigned nSBCode, unsigned nPos, CScrollBar* pScrollBar, int nAxis);
 
   LoadOutcome m_lastLoad = LoadOutcome::none;

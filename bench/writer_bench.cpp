@@ -13,6 +13,9 @@
 #include "export/exp_writer.h"
 #include "export/jef_writer.h"
 #include "export/pcs_writer.h"
+#include "export/pec_writer.h"
+#include "export/pes_writer.h"
+#include "export/sew_writer.h"
 #include "export/vp3_writer.h"
 #include "export/xxx_writer.h"
 
@@ -108,5 +111,24 @@ void BM_EncodeJef(benchmark::State& state) { TimeEncoder(state, EncodeJef); }
 BENCHMARK(BM_EncodeJef)->Unit(benchmark::kMillisecond);
 void BM_EncodeVp3(benchmark::State& state) { TimeEncoder(state, EncodeVp3); }
 BENCHMARK(BM_EncodeVp3)->Unit(benchmark::kMillisecond);
+// The Brother writers: records, thread list and the 1 + 11 icons drawn.
+void BM_EncodePes(benchmark::State& state) { TimeEncoder(state, EncodePes); }
+BENCHMARK(BM_EncodePes)->Unit(benchmark::kMillisecond);
+void BM_EncodePec(benchmark::State& state) { TimeEncoder(state, EncodePec); }
+BENCHMARK(BM_EncodePec)->Unit(benchmark::kMillisecond);
+
+// The SEW file with its header and every picture; the encoder refuses this
+// design, whose blocks are longer than a block's 16-bit word count.
+void BM_BuildSewBlock(benchmark::State& state) {
+  Viewer v(kHoopRange);
+  std::vector<std::uint8_t> block;
+  for (auto _ : state) {
+    BuildSewBlock(v.dlg, block);
+    benchmark::DoNotOptimize(block.data());
+  }
+  state.SetItemsProcessed(state.iterations() * kStitches);
+  state.counters["bytes"] = static_cast<double>(block.size());
+}
+BENCHMARK(BM_BuildSewBlock)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -50,8 +50,7 @@ class CCentredDesign {
   // every reader adds it up.
   template <class Visit>
   void ForEachStep(Visit&& visit) const {
-    const CRecordWalk walk{m_design, /*leadInMove=*/true, /*ownStart=*/true,
-                           static_cast<std::int16_t>(m_centreX), static_cast<std::int16_t>(m_centreY)};
+    const CRecordWalk walk{m_design, /*leadInMove=*/true, CWidePoint{m_centreX, m_centreY}};
     int penX = 0, penY = 0;
     walk.ForEach([&](std::int16_t x, std::int16_t y, std::uint8_t kind) {
       if (kind == KIND_COLOR) {

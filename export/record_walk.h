@@ -12,25 +12,28 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "design/design.h"
+
+// A point in the design's positions, wider than a position so that a writer
+// may name one outside the 16-bit range.
+struct CWidePoint {
+  std::int32_t x = 0, y = 0;
+};
 
 struct CRecordWalk {
   const CDesign& design;
   bool leadInMove = false;
-  // For writers that place the design themselves (its centre at the file's
-  // origin): where the file's needle starts, in the design's positions.
-  bool ownStart = false;
-  std::int16_t ownStartX = 0, ownStartY = 0;
+  // Where the writer's stream begins, in the design's positions, when that
+  // is not record 0: a writer that moves the design in its file, or begins
+  // its stream at another point. The lead-in is measured from here.
+  std::optional<CWidePoint> leadInFrom = std::nullopt;
 
   // Where the needle stands before the first written record: the position
-  // of record 0, or the writer's own start.
-  std::int16_t StartX() const {
-    return ownStart ? ownStartX : design.m_arrX.size() > 0 ? design.m_arrX[0] : 0;
-  }
-  std::int16_t StartY() const {
-    return ownStart ? ownStartY : design.m_arrY.size() > 0 ? design.m_arrY[0] : 0;
-  }
+  // of record 0.
+  std::int16_t StartX() const { return design.m_arrX.size() > 0 ? design.m_arrX[0] : 0; }
+  std::int16_t StartY() const { return design.m_arrY.size() > 0 ? design.m_arrY[0] : 0; }
 
   // Calls visit(x, y, kind) for every written record, kind one of
   // KIND_STITCH, KIND_MOVE and KIND_COLOR, with absolute positions; a
@@ -42,6 +45,8 @@ struct CRecordWalk {
     const std::int16_t* xs = design.m_arrX.data();
     const std::int16_t* ys = design.m_arrY.data();
     const std::uint8_t* kinds = design.m_arrKind.data();
+    const std::int32_t fromX = leadInFrom ? leadInFrom->x : StartX();
+    const std::int32_t fromY = leadInFrom ? leadInFrom->y : StartY();
     bool first = true;
     for (std::size_t i = static_cast<std::size_t>(design.FirstOwnRecord()); i < records && kinds[i] != KIND_END;
          ++i) {
@@ -49,7 +54,7 @@ struct CRecordWalk {
                                 : kinds[i] == KIND_MOVE ? KIND_MOVE
                                                          : KIND_STITCH;
       if (kind != KIND_COLOR) {
-        if (first && leadInMove && kind == KIND_STITCH && (xs[i] != StartX() || ys[i] != StartY()))
+        if (first && leadInMove && kind == KIND_STITCH && (xs[i] != fromX || ys[i] != fromY))
           visit(xs[i], ys[i], static_cast<std::uint8_t>(KIND_MOVE));
         first = false;
       }

@@ -14,6 +14,9 @@
 #include "export/exp_writer.h"
 #include "export/jef_writer.h"
 #include "export/pcs_writer.h"
+#include "export/pec_writer.h"
+#include "export/pes_writer.h"
+#include "export/sew_writer.h"
 #include "export/vp3_writer.h"
 #include "export/xxx_writer.h"
 
@@ -57,11 +60,11 @@ constexpr CSignature kPhbSignatures[] = {{"#PHB"}};
 constexpr FormatEntry kFormats[] = {
     {.extension = ".PES", .name = "pes", .title = "Brother PES", .maker = "Brother",
      .mimeType = "application/x-pes", .code = FORMAT_BROTHER,
-     .read = [](CDesign& d, int len) { d.ReadPes(len); }, .encode = nullptr, .allFilesRank = 0,
+     .read = [](CDesign& d, int len) { d.ReadPes(len); }, .encode = EncodePes, .allFilesRank = 0,
      .signatures = kPesSignatures, .signatureRequired = true},
     {.extension = ".PEC", .name = "pec", .title = "Brother PEC", .maker = "Brother",
      .mimeType = "application/x-pec", .code = FORMAT_BROTHER,
-     .read = [](CDesign& d, int len) { d.ReadPec(len); }, .encode = nullptr, .allFilesRank = 1,
+     .read = [](CDesign& d, int len) { d.ReadPec(len); }, .encode = EncodePec, .allFilesRank = 1,
      .signatures = kPecSignatures, .plausible = PlausiblePec},
     {.extension = ".DST", .name = "dst", .title = "Tajima DST", .maker = "Tajima",
      .mimeType = "application/x-dst", .code = FORMAT_DST,
@@ -72,7 +75,7 @@ constexpr FormatEntry kFormats[] = {
      .read = [](CDesign& d, int len) { d.ReadPcs(len); }, .encode = EncodePcs, .allFilesRank = 2},
     {.extension = ".SEW", .name = "sew", .title = "Janome SEW", .maker = "Janome",
      .mimeType = "application/x-sew", .code = FORMAT_SEW,
-     .read = [](CDesign& d, int len) { d.ReadSew(len); }, .encode = nullptr, .allFilesRank = 4},
+     .read = [](CDesign& d, int len) { d.ReadSew(len); }, .encode = EncodeSew, .allFilesRank = 4},
     {.extension = ".JEF", .name = "jef", .title = "Janome JEF", .maker = "Janome",
      .mimeType = "application/x-jef", .code = FORMAT_JEF, .read = ReadJef, .encode = EncodeJef,
      .allFilesRank = 5, .plausible = PlausibleJef},

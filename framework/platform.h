@@ -53,17 +53,20 @@ struct OpenFileResult {  // both empty after a cancel
 };
 
 struct SaveFileRequest {
-  std::string defaultExt;      // without the dot, e.g. "DST"
+  std::string defaultExt;      // without the dot, e.g. "DST"; with several
+                               // choices, that of the one chosen follows it
   std::string defaultName;
   std::string filter;
   std::string initialDir = ".";
   bool overwritePrompt = true;
   bool hideReadOnly = true;
+  int filterIndex = 1;         // 1-based preselected choice
 };
 
 struct SaveFileResult {
   bool confirmed = false;
   std::string path;            // full path when confirmed
+  int filterIndex = 0;         // 1-based choice the file was confirmed with; 0: not known
 };
 
 // Pixels of one control, row-major, each 0x00RRGGBB.
@@ -145,6 +148,13 @@ class IPlatform {
 
   // The system menu's added entry; returns false where there is no menu.
   virtual bool AppendAboutMenuEntry(unsigned commandId, const std::string& text) = 0;
+  // An entry of the window's own menu, before the about entry, that sends
+  // the system command commandId; shortcut ("Ctrl+S", may be empty) runs it
+  // from anywhere in the window. Returns false where there is no menu.
+  virtual bool AppendMenuEntry(unsigned /*commandId*/, const std::string& /*text*/,
+                               const std::string& /*shortcut*/) {
+    return false;
+  }
 
   // The minimised window: whether it is, and drawing its icon.
   virtual bool IsIconic() { return false; }

@@ -8,6 +8,7 @@
 
 #include "design/pcs_format.h"
 #include "design/thread_charts.h"
+#include "fuzz/brother_janome_check.h"
 #include "fuzz/design_invariants.h"
 #include "fuzz/sewing_compare.h"
 #include "platform/headless/headless_viewer.h"
@@ -114,6 +115,12 @@ std::string FindOutputFault(const CViewerDlg& dlg, const FormatEntry& format,
                             const std::vector<std::uint8_t>& block) {
   if (format.code == FORMAT_DST) return FindDstOutputFault(dlg, block);
   if (format.code == FORMAT_PCS) return FindPcsOutputFault(dlg, block);
+  if (format.code == FORMAT_BROTHER || format.code == FORMAT_SEW) {
+    CHeadlessViewer back(kMemoryOnly);
+    ReadBack(back, block, format.name);  // the invariants of the design read back
+    return format.code == FORMAT_SEW ? FindSewOutputFault(dlg, block)
+                                     : FindBrotherOutputFault(dlg, block, std::string(format.name) == "pes");
+  }
   CHeadlessViewer back(kMemoryOnly);
   ReadBack(back, block, format.name);
   // A format that carries RGB per block gives back the colour of each

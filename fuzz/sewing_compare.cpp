@@ -82,7 +82,7 @@ std::vector<SewingStep> SewingSteps(const CDesign& d) {
 namespace {
 
 std::string CompareShifted(const std::vector<SewingStep>& source, const std::vector<SewingStep>& written,
-                           int tolerance) {
+                           int tolerance, bool paddedColorChanges) {
   std::size_t j = 0;
   SewingStep last{KIND_STITCH, 0, 0};  // the needle before the step, in the source
   bool sewn = false;
@@ -115,6 +115,12 @@ std::string CompareShifted(const std::vector<SewingStep>& source, const std::vec
     }
     if (s.kind != KIND_COLOR) last = s;
     ++j;
+    // The padding of a colour change, unless the source has that stitch itself.
+    const bool sourceStays = i + 1 < source.size() && source[i + 1].kind == KIND_STITCH &&
+                             Near(source[i + 1], last, tolerance);
+    if (paddedColorChanges && s.kind == KIND_COLOR && !sourceStays && j < written.size() &&
+        written[j].kind == KIND_STITCH && Near(written[j], last, tolerance))
+      ++j;
   }
   if (j != written.size()) return "the written file adds " + Describe(written[j]) + " at its end";
   return std::string();
@@ -138,14 +144,16 @@ constexpr std::size_t kFirstPenetrationCandidates = 300;
 }  // namespace
 
 std::string SewingDifference(const std::vector<SewingStep>& source, const std::vector<SewingStep>& written,
-                             int tolerance) {
-  if (source.empty() || written.empty()) return CompareShifted(source, written, tolerance);
+                             int tolerance, bool paddedColorChanges) {
+  const auto compare = [&](int dx, int dy) {
+    return CompareShifted(source, Shifted(written, dx, dy), tolerance, paddedColorChanges);
+  };
+  if (source.empty() || written.empty()) return compare(0, 0);
   // Writers place the design where their format wants it: the offset is
   // where the written file puts the source's first step. Most often the
   // first steps end at the same point; where a long step comes first, a
   // later penetration of the file is the source's first one.
-  const std::string first =
-      CompareShifted(source, Shifted(written, written[0].x - source[0].x, written[0].y - source[0].y), tolerance);
+  const std::string first = compare(written[0].x - source[0].x, written[0].y - source[0].y);
   if (first.empty()) return first;
   const auto sourcePenetration = std::find_if(source.begin(), source.end(),
                                               [](const SewingStep& s) { return s.kind == KIND_STITCH; });
@@ -154,9 +162,7 @@ std::string SewingDifference(const std::vector<SewingStep>& source, const std::v
   for (const SewingStep& w : written) {
     if (w.kind != KIND_STITCH) continue;
     if (++tried > kFirstPenetrationCandidates) break;
-    if (CompareShifted(source, Shifted(written, w.x - sourcePenetration->x, w.y - sourcePenetration->y), tolerance)
-            .empty())
-      return std::string();
+    if (compare(w.x - sourcePenetration->x, w.y - sourcePenetration->y).empty()) return std::string();
   }
   return first;
 }

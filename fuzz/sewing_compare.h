@@ -24,6 +24,9 @@ std::vector<SewingStep> SewingSteps(const CDesign& design);
 // step longer than any record of the smallest format (121 units) into
 // penetrations on its straight line, or travel along that line and
 // penetrate only at its end, and may travel to the first penetration
-// first. Otherwise the first difference, in words.
+// first. With paddedColorChanges (SEW, whose colour change ends in a zero
+// step that our reader takes for a stitch) the written file may also hold a
+// stitch right after a colour change where the needle already is.
+// Otherwise the first difference, in words.
 std::string SewingDifference(const std::vector<SewingStep>& source, const std::vector<SewingStep>& written,
-                             int tolerance);
+                             int tolerance, bool paddedColorChanges = false);

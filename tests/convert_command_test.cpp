@@ -262,3 +262,42 @@ TEST(ConvertCommandTest, FoldedNamesOfCaseInsensitiveVolumes) {
   EXPECT_EQ(FoldedName("\xC3" "A"), "\xC3" "a");
   EXPECT_EQ(FoldedName("\xE1\xBA\x9E"), "\xE1\xBA\x9E");
 }
+
+TEST(ConvertCommandTest, WritesBrotherAndJanomeFilesAndRefusesOnStderr) {
+  TempDir dir;
+  const auto at = [&](const std::string& name) { return (dir.path() / name).string(); };
+  const std::string small = dir.Write("klein.dst", Dst(3, 1));
+  // By OUT's extension, in any case.
+  EXPECT_EQ(CliStatus("convert " + small + " " + at("k.pes")), 0);
+  const Bytes pes = ReadFileBytes(at("k.pes"));
+  EXPECT_EQ(std::string(pes.begin(), pes.begin() + std::min<long>(8, static_cast<long>(pes.size()))), "#PES0001");
+  EXPECT_EQ(CliStatus("convert " + small + " " + at("k.PEC")), 0);
+  EXPECT_EQ(ReadFileBytes(at("k.PEC")).at(3), 'C');
+  EXPECT_EQ(CliStatus("convert " + small + " " + at("k.sew")), 0);
+  EXPECT_EQ(ReadFileBytes(at("k.sew")).at(0), 1);  // the change before the stitches opens nothing
+  // By --to into a folder.
+  std::filesystem::create_directory(dir.path() / "aus");
+  for (const char* to : {"pes", "pec", "sew"}) {
+    EXPECT_EQ(CliStatus(std::string("convert --to ") + to + " -o " + at("aus") + " " + small), 0) << to;
+    EXPECT_TRUE(std::filesystem::exists(dir.path() / "aus" / (std::string("klein.") + to))) << to;
+  }
+
+  // Thirteen colours between stitches: SEW refuses in German on stderr,
+  // exit 1, no file.
+  ByteBuilder many;
+  many.fill(512, ' ');
+  for (int i = 0; i < 12; ++i) many.bytes({0x01, 0x00, 0x03, 0x00, 0x00, 0xC3});
+  many.bytes({0x01, 0x00, 0x03, 0x00, 0x00, 0xF3});
+  const std::string bunt = dir.Write("bunt.dst", many);
+  const CliRun refused = RunCliErrors("convert " + bunt + " " + at("bunt.sew"));
+  EXPECT_NE(refused.out.find("Mehr als 12 Farben, Konvertierung abgebrochen"), std::string::npos);
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_FALSE(std::filesystem::exists(at("bunt.sew")));
+  EXPECT_EQ(CliStatus("convert " + bunt + " " + at("bunt.pes")), 0);
+
+  // The usage names every written format.
+  const CliRun usage = RunCliErrors("convert " + small);
+  for (const FormatEntry& f : Formats())
+    if (f.encode) EXPECT_NE(usage.out.find(std::string(".") + f.name), std::string::npos) << f.name;
+  EXPECT_EQ(usage.status, 2);
+}

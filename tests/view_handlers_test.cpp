@@ -34,9 +34,12 @@ TEST_F(ViewHandlersTest, StartsAtHundredPercentWithNothingLoaded) {
   EXPECT_EQ(dlg.m_bLoaded, FALSE);
   EXPECT_EQ(dlg.m_nRotation, 0);
   EXPECT_TRUE(platform.acceptingDrops);
-  ASSERT_EQ(platform.aboutEntries.size(), 2u);
+  ASSERT_EQ(platform.aboutEntries.size(), 1u);
   EXPECT_EQ(platform.aboutEntries[0], "Inf&o \xC3\xBC" "ber Nadelwerk...");
-  EXPECT_EQ(platform.aboutEntries[1], "Arbeitsblatt speichern...");
+  // The window's own entries come before it.
+  ASSERT_EQ(platform.menuEntries.size(), 2u);
+  EXPECT_EQ(platform.menuEntries[0].text, "Speichern unter...");
+  EXPECT_EQ(platform.menuEntries[1].text, "Arbeitsblatt speichern...");
 }
 
 TEST_F(ViewHandlersTest, CommandTableRoutesClicksToTheirHandlers) {

@@ -90,6 +90,11 @@ bool CHeadlessPlatform::AppendAboutMenuEntry(unsigned, const std::string& text) 
   return true;
 }
 
+bool CHeadlessPlatform::AppendMenuEntry(unsigned commandId, const std::string& text, const std::string& shortcut) {
+  menuEntries.push_back({commandId, text, shortcut});
+  return true;
+}
+
 int CHeadlessPlatform::RunModal(CDialog& dialog) {
   modalDialogs.push_back(dialog.TemplateId());
   if (!m_dialog) Create(dialog);

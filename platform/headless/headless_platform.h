@@ -21,6 +21,11 @@ class CHeadlessPlatform : public IPlatform {
   std::vector<std::string> notices;         // NoticeBox texts, in order
   std::vector<std::string> messages;        // PlainMessageBox texts, in order
   std::vector<std::string> aboutEntries;
+  struct MenuEntry {
+    unsigned commandId;
+    std::string text, shortcut;
+  };
+  std::vector<MenuEntry> menuEntries;       // AppendMenuEntry, in order
   std::vector<int> modalDialogs;            // template ids run modally
   int repaintCount = 0;                     // whole-dialog repaints
   bool paintOnRepaint = true;               // run the paint handler on a repaint
@@ -55,6 +60,7 @@ class CHeadlessPlatform : public IPlatform {
   int GetCheckedRadioButton(int firstId, int lastId) override;
   void ShowScrollBar(int id, int minPos, int maxPos, int pos) override;
   bool AppendAboutMenuEntry(unsigned commandId, const std::string& text) override;
+  bool AppendMenuEntry(unsigned commandId, const std::string& text, const std::string& shortcut) override;
   int RunModal(CDialog& dialog) override;
   void EndDialog(CDialog& dialog, int result) override;
 

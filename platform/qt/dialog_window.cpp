@@ -6,6 +6,8 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QKeySequence>
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -303,10 +305,28 @@ void CDialogWindow::OnWheel(QWidget* over, const QWheelEvent& event) {
 
 void CDialogWindow::reject() { SendCommand(IDCANCEL); }
 
+void CDialogWindow::AddShortcut(unsigned commandId, const QString& keys) {
+  auto* action = new QAction(this);
+  action->setShortcut(QKeySequence(keys));
+  action->setShortcutContext(Qt::WindowShortcut);
+  connect(action, &QAction::triggered, this, [this, commandId] { Send(CMessage::SysCommand(commandId)); });
+  addAction(action);
+}
+
 void CDialogWindow::ShowContextMenu(const QPoint& globalPos) {
+  const auto& own = m_platform.MenuEntries();
   const auto& entries = m_platform.AboutEntries();
-  if (entries.empty() || &m_dialog != &m_platform.MainWindow()->Dialog()) return;
+  if ((own.empty() && entries.empty()) || &m_dialog != &m_platform.MainWindow()->Dialog()) return;
   QMenu menu(this);
+  for (const auto& entry : own) {
+    QAction* action = menu.addAction(Text(entry.text));
+    action->setData(entry.commandId);
+    // Shown only: the window's own action runs the key.
+    action->setShortcut(QKeySequence(Text(entry.shortcut)));
+    action->setShortcutContext(Qt::WidgetShortcut);
+    action->setShortcutVisibleInContextMenu(true);
+  }
+  if (!own.empty() && !entries.empty()) menu.addSeparator();
   for (const auto& [commandId, text] : entries) {
     QAction* action = menu.addAction(Text(text));
     action->setData(commandId);

@@ -36,6 +36,8 @@ class CDialogWindow : public QDialog {
   void Finish(int result) { QDialog::done(result); }
   // Shows the window's context menu at a global position.
   void ShowContextMenu(const QPoint& globalPos);
+  // keys ("Ctrl+S") send the system command from anywhere in the window.
+  void AddShortcut(unsigned commandId, const QString& keys);
 
   // Escape and the close box: the cancel command, through the dialog.
   void reject() override;

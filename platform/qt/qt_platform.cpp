@@ -187,11 +187,26 @@ SaveFileResult CQtPlatform::SaveFileDialog(const SaveFileRequest& request) {
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setOption(QFileDialog::HideNameFilterDetails);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
-  dialog.setNameFilters(QtNameFilters(request.filter));
-  if (!request.defaultExt.empty()) dialog.setDefaultSuffix(Text(request.defaultExt));
+  // With several choices a typed extension follows the choice (the dialog
+  // takes it from the first pattern), and so does the one a bare name gets.
+  const bool choices = QtNameFilters(request.filter).size() > 1;
+  const QStringList filters = QtNameFilters(request.filter, choices);
+  dialog.setNameFilters(filters);
+  if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+    dialog.selectNameFilter(filters[request.filterIndex - 1]);
+  if (!request.defaultExt.empty()) {
+    dialog.setDefaultSuffix(Text(request.defaultExt));
+    if (choices)
+      QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                       [&dialog, &filters, &request](const QString& chosen) {
+                         const QString suffix = ChoiceSuffix(request.filter, NameFilterIndex(filters, chosen));
+                         if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
+                       });
+  }
   if (!request.defaultName.empty()) dialog.selectFile(Text(request.defaultName));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return {true, PathBytes(dialog.selectedFiles().front())};
+  return {true, PathBytes(dialog.selectedFiles().front()),
+          static_cast<int>(NameFilterIndex(filters, dialog.selectedNameFilter())) + 1};
 }
 
 void CQtPlatform::AcceptDroppedFiles(bool accept) {
@@ -235,6 +250,12 @@ void CQtPlatform::ShowScrollBar(int id, int minPos, int maxPos, int pos) {
 
 bool CQtPlatform::AppendAboutMenuEntry(unsigned commandId, const std::string& text) {
   m_aboutEntries.emplace_back(commandId, text);
+  return true;
+}
+
+bool CQtPlatform::AppendMenuEntry(unsigned commandId, const std::string& text, const std::string& shortcut) {
+  m_menuEntries.push_back({commandId, text, shortcut});
+  if (CDialogWindow* main = MainWindow(); main && !shortcut.empty()) main->AddShortcut(commandId, Text(shortcut));
   return true;
 }
 

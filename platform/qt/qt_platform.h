@@ -28,6 +28,12 @@ class CQtPlatform : public IPlatform {
   const std::vector<std::pair<unsigned, std::string>>& AboutEntries() const {
     return m_aboutEntries;
   }
+  struct MenuEntry {
+    unsigned commandId;
+    std::string text, shortcut;
+  };
+  // The window's own menu entries, shown before the about entries.
+  const std::vector<MenuEntry>& MenuEntries() const { return m_menuEntries; }
 
   static QIcon AppIcon();
   // Qt's own texts (the file dialogs, the overwrite question, the standard
@@ -50,6 +56,7 @@ class CQtPlatform : public IPlatform {
   int GetCheckedRadioButton(int firstId, int lastId) override;
   void ShowScrollBar(int id, int minPos, int maxPos, int pos) override;
   bool AppendAboutMenuEntry(unsigned commandId, const std::string& text) override;
+  bool AppendMenuEntry(unsigned commandId, const std::string& text, const std::string& shortcut) override;
   int RunModal(CDialog& dialog) override;
   void EndDialog(CDialog& dialog, int result) override;
 
@@ -61,6 +68,7 @@ class CQtPlatform : public IPlatform {
 
   std::vector<std::unique_ptr<CDialogWindow>> m_windows;  // bottom to top
   std::vector<std::pair<unsigned, std::string>> m_aboutEntries;
+  std::vector<MenuEntry> m_menuEntries;
   std::map<int, CPixelBuffer> m_spareFrames;
   std::vector<std::string> m_startDrop;
   bool m_acceptDrops = false;

@@ -246,11 +246,7 @@ TEST_F(WindowTest, FileDialogsAndTheOverwriteQuestionSpeakGerman) {
     box->button(QMessageBox::No)->click();
     return true;
   });
-  WhenShown<QFileDialog>([&](QFileDialog* d) {
-    if (!asked) return false;
-    d->reject();
-    return true;
-  });
+  CancelFileDialogAfter(asked);
   Click(IDC_SAVE_DST);
   QDir::setCurrent(before);
   EXPECT_EQ(save, "Speichern");

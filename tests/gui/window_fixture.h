@@ -4,6 +4,7 @@
 #pragma once
 #include <QApplication>
 #include <QDropEvent>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -56,6 +57,16 @@ void WhenShown(std::function<bool(W*)> act) {
     }
   });
   timer->start(5);
+}
+
+// Cancels the file dialog once done says that the step before has happened:
+// the overwrite question answered "Nein" leaves the save dialog open.
+inline void CancelFileDialogAfter(const bool& done) {
+  WhenShown<QFileDialog>([&done](QFileDialog* d) {
+    if (!done) return false;
+    d->reject();
+    return true;
+  });
 }
 
 struct BoxSeen {

@@ -190,7 +190,7 @@ TEST_F(WindowTest, StartsAtHundredPercentWithWhitePreview) {
     EXPECT_EQ(Widget<QScrollBar>(id)->maximum(), 100);
   }
   EXPECT_TRUE(InkBounds(Preview()).isEmpty());
-  EXPECT_EQ(platform.AboutEntries().size(), 2u);
+  EXPECT_EQ(platform.AboutEntries().size(), 1u);
 }
 
 TEST_F(WindowTest, ZoomAndRotateChangeStateAndPixels) {
@@ -276,9 +276,8 @@ TEST_F(WindowTest, ArrowKeysMoveThroughTheZoomButtons) {
 TEST_F(WindowTest, ContextMenuOpensTheAboutBox) {
   auto chooseAbout = [] {
     WhenShown<QMenu>([](QMenu* menu) {
-      EXPECT_EQ(menu->actions().size(), 2);
-      if (QAction* sheet = menu->actions().value(1)) EXPECT_EQ(sheet->text(), "Arbeitsblatt speichern...");
-      QAction* entry = menu->actions().value(0);
+      // The about entry comes last, after the window's own entries.
+      QAction* entry = menu->actions().isEmpty() ? nullptr : menu->actions().back();
       if (!entry) return false;
       EXPECT_EQ(entry->text(), "Inf&o \xC3\xBC" "ber Nadelwerk...");
       QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(entry).center());
