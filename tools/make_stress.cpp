@@ -4,6 +4,9 @@
 //   make-stress multipart-pes OUT [MIB]    version 3.0, 255 parts, "LA:" every 32 bytes
 //   make-stress tiny-dst OUT [MIB]         stitches alternating +0.1 mm and -0.1 mm in X
 //   make-stress tiny-sew OUT [MIB]         the same as a SEW file
+//   make-stress scatter-dst OUT [MIB [SIDE]]  stitches between random points of a square
+//                                             SIDE x 0.1 mm (defaults 32 MiB, 10: 1 mm)
+//   make-stress scatter-pec OUT [MIB [SIDE]]  the same as a PEC file (SIDE at most 63)
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -19,7 +22,8 @@ using namespace stress;
 int Usage() {
   std::fputs(
       "usage: make-stress dense-dst OUT [STITCHES] | multipart-pes OUT [MIB] |\n"
-      "                   tiny-dst OUT [MIB] | tiny-sew OUT [MIB]\n",
+      "                   tiny-dst OUT [MIB] | tiny-sew OUT [MIB] |\n"
+      "                   scatter-dst OUT [MIB [SIDE]] | scatter-pec OUT [MIB [SIDE]]\n",
       stderr);
   return 2;
 }
@@ -27,9 +31,13 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3 || argc > 4) return Usage();
+  if (argc < 3 || argc > 5) return Usage();
   const std::string kind = argv[1];
-  const long count = argc == 4 ? std::strtol(argv[3], nullptr, 10) : -1;
+  const long count = argc >= 4 ? std::strtol(argv[3], nullptr, 10) : -1;
+  const long side = argc == 5 ? std::strtol(argv[4], nullptr, 10) : 10;
+  const bool scatter = kind == "scatter-dst" || kind == "scatter-pec";
+  if (argc == 5 && !scatter) return Usage();
+  if (side < 1 || side > (kind == "scatter-pec" ? 63 : 121)) return Usage();
   const std::size_t mib = count > 0 ? static_cast<std::size_t>(count) << 20 : 0;
   Bytes bytes;
   if (kind == "dense-dst")
@@ -40,6 +48,10 @@ int main(int argc, char** argv) {
     bytes = TinyDst(mib ? mib : 4u << 20);
   else if (kind == "tiny-sew")
     bytes = TinySew(mib ? mib : 4u << 20);
+  else if (kind == "scatter-dst")
+    bytes = ScatterDst(mib ? mib : 32u << 20, static_cast<int>(side));
+  else if (kind == "scatter-pec")
+    bytes = ScatterPec(mib ? mib : 32u << 20, static_cast<int>(side));
   else
     return Usage();
   std::FILE* f = std::fopen(argv[2], "wb");

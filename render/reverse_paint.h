@@ -1,0 +1,90 @@
+// Strokes painted from the last to the first, each pixel once: a pixel takes
+// the colour of the first stroke given that reaches it and is never painted
+// again. Every stroke's pixels depend on the stroke alone (its end points,
+// the pen and the frame: render/stroke_spans.h), so this is exactly the
+// picture of drawing the strokes in order over the same background, where a
+// pixel shows the last stroke that reaches it. The work is bounded by the
+// pixels, not by the strokes: a stroke that falls on decided pixels only is
+// turned away by a few tests of a coarse map, and once every pixel is
+// decided no earlier stroke can show at all.
+//
+// Layout: one bit per pixel, set while the pixel is undecided, each row in
+// whole 64-bit words; tiles of kBandRows rows by one word, each keeping the
+// box of its undecided pixels; bands of kBandRows rows (one tile row),
+// each keeping the box of its tiles' boxes and one bit in m_openBands while
+// that box is not empty.
+#pragma once
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "framework/platform.h"
+#include "render/painted_cache.h"
+
+class CReversePaint {
+ public:
+  // Strokes of a pen penPixels wide (1: the one-pixel line) into target,
+  // cut to it; target's pixels stay as they are until a stroke decides them.
+  CReversePaint(CPixelBuffer& target, int penPixels);
+
+  // Every pixel is decided: no stroke given from now on can show.
+  bool Done() const { return m_nUndecided == 0; }
+
+  // The line from (x0, y0) to (x1, y1) in device pixels, drawn before every
+  // stroke given so far; it paints in rgb the pixels that none of them reached.
+  void Stroke(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
+              std::uint32_t rgb) {
+    if (x0 == x1 && y0 == y1) return;  // paints nothing with any pen
+    const std::int64_t top = std::max<std::int64_t>(std::min(y0, y1) - m_nReach, 0);
+    const std::int64_t bottom = std::min(std::max(y0, y1) + m_nReach, m_nHeight - 1);
+    const std::int64_t left = std::max<std::int64_t>(std::min(x0, x1) - m_nReach, 0);
+    const std::int64_t right = std::min(std::max(x0, x1) + m_nReach, m_nWidth - 1);
+    if (top > bottom || left > right) return;
+    const std::int64_t b0 = top >> kBandShift, b1 = bottom >> kBandShift;
+    if ((b0 >> 6) == (b1 >> 6) &&
+        (m_openBands[static_cast<std::size_t>(b0 >> 6)] & BitRange(b0 & 63, b1 & 63)) == 0)
+      return;
+    StrokeInBands(x0, y0, x1, y1, rgb, {left, top, right, bottom});
+  }
+
+ private:
+  static constexpr int kBandShift = 4;
+  static constexpr int kBandRows = 1 << kBandShift;
+
+  // Rows and columns within the tile, inclusive; empty when rowLo > rowHi.
+  struct CTileBox {
+    std::int8_t rowLo = 0, rowHi = -1, colLo = 0, colHi = -1;
+  };
+  struct CLine {
+    std::int64_t x0, y0, x1, y1;
+  };
+
+  static std::uint64_t BitRange(std::int64_t lo, std::int64_t hi) {  // 0 <= lo <= hi < 64
+    return (~std::uint64_t{0} << lo) & (~std::uint64_t{0} >> (63 - hi));
+  }
+
+  void StrokeInBands(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
+                     std::uint32_t rgb, const CPixelRect& box);
+  void StrokeInBand(const CLine& line, std::uint32_t rgb, const CPixelRect& box,
+                    std::int64_t band);
+  // Columns that pixels of the line on rows [rowLo, rowHi] may lie in.
+  bool ColumnsInRows(const CLine& line, std::int64_t rowLo, std::int64_t rowHi,
+                     std::int64_t& lo, std::int64_t& hi) const;
+  // Paints the line's undecided pixels on rows [rowLo, rowHi]; returns how many.
+  std::int64_t PaintRows(const CLine& line, std::int64_t rowLo, std::int64_t rowHi,
+                         std::uint32_t rgb);
+  std::int64_t DecideSpan(std::int64_t y, std::int64_t lo, std::int64_t hi, std::uint32_t rgb);
+  void RefreshTile(std::int64_t band, std::int64_t word);
+  void RefreshBand(std::int64_t band);
+
+  std::uint32_t* m_pixels;
+  std::int64_t m_nWidth, m_nHeight, m_nWords, m_nBands;
+  int m_nPenPixels;
+  std::int64_t m_nReach;  // how far a pixel may lie from the line's end points' box
+  std::int64_t m_nUndecided;
+  std::vector<std::uint64_t> m_undecided;  // m_nWords a row
+  std::vector<CTileBox> m_tiles;           // m_nWords a band
+  std::vector<CPixelRect> m_bandBoxes;
+  std::vector<std::uint64_t> m_openBands;
+  std::vector<std::int32_t> m_cap;  // FillCapTable(m_nPenPixels) for a wide pen
+};
