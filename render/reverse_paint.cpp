@@ -2,6 +2,7 @@
 
 #include <bit>
 #include <cmath>
+#include <optional>
 
 #include "render/capsule.h"
 #include "render/stroke_spans.h"
@@ -38,18 +39,28 @@ CReversePaint::CReversePaint(CPixelBuffer& target, int penPixels)
 }
 
 void CReversePaint::StrokeInBands(i64 x0, i64 y0, i64 x1, i64 y1, std::uint32_t rgb,
-                                  const CPixelRect& box) {
+                                  const CPixelRect& reach) {
   const CLine line{x0, y0, x1, y1};
+  // A wide stroke's own box: the reach above is the same for every stroke
+  // and may take in a row or two of undecided pixels beside its edges.
+  std::optional<CWideSpans> wide;
+  if (m_nPenPixels > 1) {
+    wide.emplace(x0, y0, x1, y1, m_nPenPixels, CClipRect{0, 0, m_nWidth, m_nHeight});
+    if (wide->Empty()) return;
+  }
+  const CPixelRect& box = wide ? wide->Bounds() : reach;
+  const CWideSpans* spans = wide ? &*wide : nullptr;
   const i64 b0 = box.top >> kBandShift, b1 = box.bottom >> kBandShift;
   for (i64 w = b0 >> 6; w <= b1 >> 6; ++w) {
     u64 open = m_openBands[static_cast<std::size_t>(w)] &
                BitRange(w == b0 >> 6 ? b0 & 63 : 0, w == b1 >> 6 ? b1 & 63 : 63);
-    for (; open != 0; open &= open - 1) StrokeInBand(line, rgb, box, 64 * w + std::countr_zero(open));
+    for (; open != 0; open &= open - 1)
+      StrokeInBand(line, spans, rgb, box, 64 * w + std::countr_zero(open));
   }
 }
 
-void CReversePaint::StrokeInBand(const CLine& line, std::uint32_t rgb, const CPixelRect& box,
-                                 i64 band) {
+void CReversePaint::StrokeInBand(const CLine& line, const CWideSpans* wide, std::uint32_t rgb,
+                                 const CPixelRect& box, i64 band) {
   const CPixelRect& open = m_bandBoxes[static_cast<std::size_t>(band)];
   const i64 rowLo = std::max(box.top, open.top), rowHi = std::min(box.bottom, open.bottom);
   i64 lo = std::max(box.left, open.left), hi = std::min(box.right, open.right);
@@ -71,7 +82,7 @@ void CReversePaint::StrokeInBand(const CLine& line, std::uint32_t rgb, const CPi
     if (firstWord < 0) firstWord = word;
     lastWord = word;
   }
-  if (firstWord < 0 || PaintRows(line, paintLo, paintHi, rgb) == 0) return;
+  if (firstWord < 0 || PaintRows(line, wide, paintLo, paintHi, rgb) == 0) return;
   for (i64 word = firstWord; word <= lastWord; ++word) RefreshTile(band, word);
   RefreshBand(band);
 }
@@ -101,12 +112,11 @@ bool CReversePaint::ColumnsInRows(const CLine& l, i64 rowLo, i64 rowHi, i64& lo,
   return lo <= hi;
 }
 
-i64 CReversePaint::PaintRows(const CLine& l, i64 rowLo, i64 rowHi, std::uint32_t rgb) {
-  const CClipRect frame{0, 0, m_nWidth, m_nHeight};
+i64 CReversePaint::PaintRows(const CLine& l, const CWideSpans* wide, i64 rowLo, i64 rowHi,
+                             std::uint32_t rgb) {
   i64 decided = 0;
-  if (m_nPenPixels > 1) {
-    const CWideSpans spans(l.x0, l.y0, l.x1, l.y1, m_nPenPixels, frame);
-    spans.ForEach(rowLo, rowHi, m_cap.data(),
+  if (wide) {
+    wide->ForEach(rowLo, rowHi, m_cap.data(),
                   [&](i64 y, i64 lo, i64 hi) { decided += DecideSpan(y, lo, hi, rgb); });
     return decided;
   }

@@ -21,6 +21,8 @@
 #include "framework/platform.h"
 #include "render/painted_cache.h"
 
+class CWideSpans;
+
 class CReversePaint {
  public:
   // Strokes of a pen penPixels wide (1: the one-pixel line) into target,
@@ -32,8 +34,8 @@ class CReversePaint {
 
   // The line from (x0, y0) to (x1, y1) in device pixels, drawn before every
   // stroke given so far; it paints in rgb the pixels that none of them reached.
-  void Stroke(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
-              std::uint32_t rgb) {
+  [[gnu::always_inline]] void Stroke(std::int64_t x0, std::int64_t y0, std::int64_t x1,
+                                     std::int64_t y1, std::uint32_t rgb) {
     if (x0 == x1 && y0 == y1) return;  // paints nothing with any pen
     const std::int64_t top = std::max<std::int64_t>(std::min(y0, y1) - m_nReach, 0);
     const std::int64_t bottom = std::min(std::max(y0, y1) + m_nReach, m_nHeight - 1);
@@ -64,15 +66,16 @@ class CReversePaint {
   }
 
   void StrokeInBands(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
-                     std::uint32_t rgb, const CPixelRect& box);
-  void StrokeInBand(const CLine& line, std::uint32_t rgb, const CPixelRect& box,
-                    std::int64_t band);
+                     std::uint32_t rgb, const CPixelRect& reach);
+  // wide: the stroke's spans, nullptr for the one-pixel line.
+  void StrokeInBand(const CLine& line, const CWideSpans* wide, std::uint32_t rgb,
+                    const CPixelRect& box, std::int64_t band);
   // Columns that pixels of the line on rows [rowLo, rowHi] may lie in.
   bool ColumnsInRows(const CLine& line, std::int64_t rowLo, std::int64_t rowHi,
                      std::int64_t& lo, std::int64_t& hi) const;
   // Paints the line's undecided pixels on rows [rowLo, rowHi]; returns how many.
-  std::int64_t PaintRows(const CLine& line, std::int64_t rowLo, std::int64_t rowHi,
-                         std::uint32_t rgb);
+  std::int64_t PaintRows(const CLine& line, const CWideSpans* wide, std::int64_t rowLo,
+                         std::int64_t rowHi, std::uint32_t rgb);
   std::int64_t DecideSpan(std::int64_t y, std::int64_t lo, std::int64_t hi, std::uint32_t rgb);
   void RefreshTile(std::int64_t band, std::int64_t word);
   void RefreshBand(std::int64_t band);
