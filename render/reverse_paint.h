@@ -1,26 +1,30 @@
 // Strokes painted from the last to the first, each pixel once: a pixel takes
 // the colour of the first stroke given that reaches it and is never painted
 // again. Every stroke's pixels depend on the stroke alone (its end points,
-// the pen and the frame: render/stroke_spans.h), so this is exactly the
-// picture of drawing the strokes in order over the same background, where a
-// pixel shows the last stroke that reaches it. The work is bounded by the
-// pixels, not by the strokes: a stroke that falls on decided pixels only is
-// turned away by a few tests of a coarse map, and once every pixel is
-// decided no earlier stroke can show at all.
+// the pen and the frame: render/stroke_spans.h, render/line_stamps.h), so
+// this is exactly the picture of drawing the strokes in order over the same
+// background, where a pixel shows the last stroke that reaches it. The work
+// is bounded by the pixels, not by the strokes: a stroke that falls on
+// decided pixels only is turned away by a few tests of a coarse map, and
+// once every pixel is decided no earlier stroke can show at all.
 //
 // Layout: one bit per pixel, set while the pixel is undecided, each row in
-// whole 64-bit words; tiles of kBandRows rows by one word, each keeping the
-// box of its undecided pixels; bands of kBandRows rows (one tile row),
-// each keeping the box of its tiles' boxes and one bit in m_openBands while
-// that box is not empty.
+// whole 64-bit words; tiles of kBandRows rows by one word, each keeping a
+// box that holds its undecided pixels; bands of kBandRows rows (one row of
+// tiles), each keeping a box that holds its tiles' boxes and one bit in
+// m_openBands while that box is not empty. Deciding a pixel only marks its
+// tile and band; a marked box is made tight again when a stroke consults it,
+// so a box is always at least as large as what it must hold.
 #pragma once
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "framework/platform.h"
 #include "render/painted_cache.h"
 
+class CLineStamps;
 class CWideSpans;
 
 class CReversePaint {
@@ -28,6 +32,7 @@ class CReversePaint {
   // Strokes of a pen penPixels wide (1: the one-pixel line) into target,
   // cut to it; target's pixels stay as they are until a stroke decides them.
   CReversePaint(CPixelBuffer& target, int penPixels);
+  ~CReversePaint();
 
   // Every pixel is decided: no stroke given from now on can show.
   bool Done() const { return m_nUndecided == 0; }
@@ -46,7 +51,7 @@ class CReversePaint {
     if ((b0 >> 6) == (b1 >> 6) &&
         (m_openBands[static_cast<std::size_t>(b0 >> 6)] & BitRange(b0 & 63, b1 & 63)) == 0)
       return;
-    StrokeInBands(x0, y0, x1, y1, rgb, {left, top, right, bottom});
+    StrokeNearUndecided(x0, y0, x1, y1, rgb, {left, top, right, bottom});
   }
 
  private:
@@ -65,29 +70,60 @@ class CReversePaint {
     return (~std::uint64_t{0} << lo) & (~std::uint64_t{0} >> (63 - hi));
   }
 
-  void StrokeInBands(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
-                     std::uint32_t rgb, const CPixelRect& reach);
-  // wide: the stroke's spans, nullptr for the one-pixel line.
-  void StrokeInBand(const CLine& line, const CWideSpans* wide, std::uint32_t rgb,
-                    const CPixelRect& box, std::int64_t band);
+  // reach: the box every pixel of the stroke lies in.
+  void StrokeNearUndecided(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1,
+                           std::uint32_t rgb, const CPixelRect& reach);
+  // A short line from its stamp; false when the stamp cannot be had.
+  bool StampLine(const CLine& line, std::uint32_t rgb);
+  // Any line, band by band; wide: its spans, nullptr for the one-pixel line.
+  void LongLine(const CLine& line, std::uint32_t rgb, const CPixelRect& reach);
+  void LineInBand(const CLine& line, const CWideSpans* wide, std::uint32_t rgb,
+                  const CPixelRect& box, std::int64_t band);
+  // Whether box may hold an undecided pixel.
+  bool MayHoldUndecided(const CPixelRect& box);
+  // The band's box, made tight first if it is marked.
+  const CPixelRect& BandBox(std::int64_t band);
+  // Whether the tile's box meets rows [rowLo, rowHi] x columns [lo, hi],
+  // made tight first if it is marked and does.
+  bool TileMeets(std::int64_t band, std::int64_t word, std::int64_t rowLo, std::int64_t rowHi,
+                 std::int64_t lo, std::int64_t hi);
   // Columns that pixels of the line on rows [rowLo, rowHi] may lie in.
   bool ColumnsInRows(const CLine& line, std::int64_t rowLo, std::int64_t rowHi,
                      std::int64_t& lo, std::int64_t& hi) const;
-  // Paints the line's undecided pixels on rows [rowLo, rowHi]; returns how many.
-  std::int64_t PaintRows(const CLine& line, const CWideSpans* wide, std::int64_t rowLo,
-                         std::int64_t rowHi, std::uint32_t rgb);
-  std::int64_t DecideSpan(std::int64_t y, std::int64_t lo, std::int64_t hi, std::uint32_t rgb);
+  // Paints the line's undecided pixels on rows [rowLo, rowHi].
+  void PaintRows(const CLine& line, const CWideSpans* wide, std::int64_t rowLo,
+                 std::int64_t rowHi, std::uint32_t rgb);
+  void DecideSpan(std::int64_t y, std::int64_t lo, std::int64_t hi, std::uint32_t rgb);
+  void DecidePixel(std::int64_t x, std::int64_t y, std::uint32_t rgb) {
+    std::uint64_t& word = m_undecided[static_cast<std::size_t>(y * m_nWords + (x >> 6))];
+    const std::uint64_t bit = std::uint64_t{1} << (x & 63);
+    if ((word & bit) == 0) return;
+    word &= ~bit;
+    m_pixels[y * m_nWidth + x] = rgb;
+    --m_nUndecided;
+    Mark(y >> kBandShift, x >> 6);
+  }
+  void Mark(std::int64_t band, std::int64_t word) {
+    m_tileMarked[static_cast<std::size_t>(band * m_nWords + word)] = 1;
+    m_bandMarked[static_cast<std::size_t>(band)] = 1;
+  }
   void RefreshTile(std::int64_t band, std::int64_t word);
   void RefreshBand(std::int64_t band);
 
   std::uint32_t* m_pixels;
   std::int64_t m_nWidth, m_nHeight, m_nWords, m_nBands;
   int m_nPenPixels;
-  std::int64_t m_nReach;  // how far a pixel may lie from the line's end points' box
+  std::int64_t m_nReach;  // how far a pixel may lie from the box of the line's end points
   std::int64_t m_nUndecided;
   std::vector<std::uint64_t> m_undecided;  // m_nWords a row
   std::vector<CTileBox> m_tiles;           // m_nWords a band
+  std::vector<std::uint8_t> m_tileMarked;
   std::vector<CPixelRect> m_bandBoxes;
+  std::vector<std::uint8_t> m_bandMarked;
   std::vector<std::uint64_t> m_openBands;
-  std::vector<std::int32_t> m_cap;  // FillCapTable(m_nPenPixels) for a wide pen
+  static constexpr int kSeenBits = 12;
+  static constexpr std::size_t kSeenSlots = std::size_t{1} << kSeenBits;
+  std::vector<CLine> m_seen;  // lines given, by a hash of their end points; zero length: none
+  std::shared_ptr<CLineStamps> m_pStamps;  // for pens a stamp has, else none
+  std::vector<std::int32_t> m_cap;         // FillCapTable(m_nPenPixels) for a wide pen
 };
