@@ -18,6 +18,7 @@
 #include "render/device_context.h"
 #include "render/preview.h"
 #include "render/reverse_paint.h"
+#include "tests/paint_reference.h"
 
 namespace {
 
@@ -28,46 +29,6 @@ CPixelBuffer Frame(int width, int height) {
   f.Resize(width, height);
   std::fill(f.pixels.begin(), f.pixels.end(), kBackground);
   return f;
-}
-
-// Where the view puts a record, in logical units before the mapping, for
-// a quarter turns clockwise of the bounds' box.
-std::pair<int, int> Turned(const CDesign& d, const CPreviewView& v, int x, int y) {
-  switch (v.rotation & 3) {
-    case 0: return {x - d.m_nMinX - v.offsetX, y - d.m_nMinY - v.offsetY};
-    case 1: return {d.m_nMaxY - y - v.offsetX, x - d.m_nMinX - v.offsetY};
-    case 2: return {d.m_nMaxX - x - v.offsetX, d.m_nMaxY - y - v.offsetY};
-    default: return {y - d.m_nMinY - v.offsetX, d.m_nMaxX - x - v.offsetY};
-  }
-}
-
-// Every line in order: MoveTo the frame's corner, LineTo each record up to
-// the first end record, a fresh one-unit pen at each colour record.
-void PaintInOrder(CPixelBuffer& frame, const CDesign& d, const CPreviewView& v,
-                  const CPalettes& palettes) {
-  CSoftDC dc(frame);
-  std::deque<CPen> pens;
-  const auto pen = [&](int block) {
-    pens.emplace_back().CreatePen(PS_SOLID, 1, palettes.BlockColor(d, block));
-    dc.SelectObject(&pens.back());
-  };
-  int block = 0;
-  pen(block);
-  const int zoom = v.zoomPercent ? v.zoomPercent : 100;
-  const bool across = (v.rotation & 1) != 0;
-  dc.SetMapMode(MM_ISOTROPIC);
-  dc.SetWindowExt((across ? d.m_nHeight : d.m_nWidth) * 100 / zoom,
-                  (across ? d.m_nWidth : d.m_nHeight) * 100 / zoom);
-  dc.SetViewportExt(frame.width, frame.height);
-  dc.MoveTo(0, 0);
-  for (std::size_t i = 0; i < d.m_arrKind.size() && d.m_arrKind[i] != KIND_END; ++i) {
-    if (d.m_arrKind[i] == KIND_COLOR) {
-      pen(++block);
-      continue;
-    }
-    const auto [x, y] = Turned(d, v, d.m_arrX[i], d.m_arrY[i]);
-    dc.LineTo(x, y);
-  }
 }
 
 struct Palettes {
@@ -146,7 +107,7 @@ void ExpectSamePixels(const Generated& g, const std::vector<std::pair<int, int>>
     for (const CPreviewView& v : views) {
       CPixelBuffer fast = Frame(w, h), plain = Frame(w, h);
       PaintDesign(fast, g.design, v, palettes.Get());
-      PaintInOrder(plain, g.design, v, palettes.Get());
+      paint_reference::PaintInOrder(plain, g.design, v, palettes.Get());
       std::string first;
       ASSERT_EQ(Mismatches(fast, plain, first), 0)
           << g.name << " in " << w << " x " << h << " at " << v.zoomPercent << " %, turned "

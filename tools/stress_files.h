@@ -1,6 +1,7 @@
 // The large and hostile files of make-stress, also generated in memory by
 // the benchmarks.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <random>
@@ -73,59 +74,90 @@ inline void PushDstStep(Bytes& out, int dx, int dy) {
 }
 
 // Stitches from one random point of a square `side` units (0.1 mm) across
-// to the next, for `stitches` stitches: drawn large, a small square gives a
-// pen many pixels wide and every stroke crosses much of the picture.
-template <typename Step>
-void ScatterSteps(long stitches, int side, Step&& step) {
-  std::mt19937 rng(13);
-  std::uniform_int_distribution<int> coord(0, side);
-  int x = 0, y = 0;
-  for (long i = 0; i < stitches; ++i) {
-    const int nx = coord(rng), ny = coord(rng);
-    step(nx - x, ny - y);
-    x = nx;
-    y = ny;
+// to the next: drawn large, a small square gives a pen many pixels wide and
+// every stroke crosses much of the picture.
+class ScatterPoints {
+ public:
+  explicit ScatterPoints(int side) : m_coord(0, side) {}
+  // The step to the next point.
+  void Next(int& dx, int& dy) {
+    const int x = m_coord(m_rng), y = m_coord(m_rng);
+    dx = x - m_x;
+    dy = y - m_y;
+    m_x = x;
+    m_y = y;
   }
+
+ private:
+  std::mt19937 m_rng{13};
+  std::uniform_int_distribution<int> m_coord;
+  int m_x = 0, m_y = 0;
+};
+
+// The most stitches of stitchBytes each, with a colour change of
+// colourBytes after every colourEvery-th (0: none), that fit in room bytes.
+inline long ScatterStitches(std::size_t room, long stitchBytes, long colourBytes,
+                            long colourEvery) {
+  const auto fits = [&](long n) {
+    return n * stitchBytes + (colourEvery ? n / colourEvery * colourBytes : 0) <=
+           static_cast<long>(room);
+  };
+  long n = static_cast<long>(room) / stitchBytes;
+  while (n > 0 && !fits(n)) --n;
+  return n;
 }
 
-// A DST file of `size` bytes of such stitches; side <= 121.
-inline Bytes ScatterDst(std::size_t size, int side) {
+// A DST file of `size` bytes of such stitches, side <= 121; a colour change
+// after every colourEvery-th stitch (0: none).
+inline Bytes ScatterDst(std::size_t size, int side, long colourEvery = 0) {
   Bytes out(512, ' ');
   std::memcpy(out.data(), "LA:STREU            \r", 20);
   out[124] = 0x1A;
-  const long stitches = size > 515 ? static_cast<long>((size - 515) / 3) : 0;
-  out.reserve(512 + 3 * static_cast<std::size_t>(stitches) + 3);
-  ScatterSteps(stitches, side, [&out](int dx, int dy) { PushDstStep(out, dx, dy); });
+  const long stitches = size > 515 ? ScatterStitches(size - 515, 3, 3, colourEvery) : 0;
+  out.reserve(size);
+  ScatterPoints points(side);
+  for (long i = 1; i <= stitches; ++i) {
+    int dx, dy;
+    points.Next(dx, dy);
+    PushDstStep(out, dx, dy);
+    if (colourEvery && i % colourEvery == 0) out.insert(out.end(), {0x00, 0x00, 0xC3});
+  }
   out.insert(out.end(), {0x00, 0x00, 0xF3});
   return out;
 }
 
 // The same as a PEC file of `size` bytes, side <= 63: the file header, a
-// section of one colour (Brother entry 5) whose stitches are short fields
-// of one byte per axis, the end record and a blank thumbnail.
-inline Bytes ScatterPec(std::size_t size, int side) {
+// section whose blocks take Brother entries 1, 2, 3, ... (block 0: 5), its
+// stitches short fields of one byte per axis, colour changes of three
+// bytes, the end record and a blank thumbnail.
+inline Bytes ScatterPec(std::size_t size, int side, long colourEvery = 0) {
   constexpr std::size_t kSection = 8, kStitchData = kSection + 532, kThumbnail = 228;
-  const std::size_t fixed = kStitchData + 2 + kThumbnail;
-  const long stitches = size > fixed ? static_cast<long>((size - fixed) / 2) : 0;
+  constexpr std::size_t kFixed = kStitchData + 2 + kThumbnail;
+  const long stitches = size > kFixed ? ScatterStitches(size - kFixed, 2, 3, colourEvery) : 0;
+  const long blocks = std::min(colourEvery ? stitches / colourEvery + 1 : 1, 256L);
   Bytes out(kStitchData, 0x20);
   std::memcpy(out.data(), "#PEC0001LA:STREU", 16);
-  out[kSection + 48] = 0;  // one colour
+  out[kSection + 48] = static_cast<std::uint8_t>(blocks - 1);  // colours - 1
   out[kSection + 49] = 5;
-  const std::size_t thumbnailAt = 20 + 2 * static_cast<std::size_t>(stitches) + 2;  // from 512
-  const std::uint8_t header[18] = {0, 0,  // section offsets 512..531
-                                   static_cast<std::uint8_t>(thumbnailAt),
-                                   static_cast<std::uint8_t>(thumbnailAt >> 8),
-                                   static_cast<std::uint8_t>(thumbnailAt >> 16), 0, 0, 0,
-                                   static_cast<std::uint8_t>(side), 0,  // width
-                                   static_cast<std::uint8_t>(side), 0,  // height
-                                   0, 0, 0, 0, 0, 0};
-  std::memcpy(out.data() + kSection + 512, header, sizeof header);
-  out.reserve(fixed + 2 * static_cast<std::size_t>(stitches));
-  ScatterSteps(stitches, side, [&out](int dx, int dy) {
+  for (long k = 1; k < blocks; ++k) out[kSection + 49 + k] = static_cast<std::uint8_t>(1 + k % 63);
+  out.reserve(size);
+  ScatterPoints points(side);
+  for (long i = 1; i <= stitches; ++i) {
+    int dx, dy;
+    points.Next(dx, dy);
     out.push_back(static_cast<std::uint8_t>(dx & 0x7F));  // 7-bit two's complement
     out.push_back(static_cast<std::uint8_t>(dy & 0x7F));
-  });
+    if (colourEvery && i % colourEvery == 0) out.insert(out.end(), {0xFE, 0xB0, 0x00});
+  }
   out.insert(out.end(), {0xFF, 0x00});
+  // Thumbnail offset (from 512), width and height in the section header.
+  const std::size_t thumbnailAt = out.size() - kSection - 512;
+  const std::uint8_t header[18] = {0, 0, static_cast<std::uint8_t>(thumbnailAt),
+                                   static_cast<std::uint8_t>(thumbnailAt >> 8),
+                                   static_cast<std::uint8_t>(thumbnailAt >> 16), 0, 0, 0,
+                                   static_cast<std::uint8_t>(side), 0,
+                                   static_cast<std::uint8_t>(side), 0};  // the rest 0
+  std::memcpy(out.data() + kSection + 512, header, sizeof header);
   out.insert(out.end(), kThumbnail, 0x00);
   return out;
 }
