@@ -4,7 +4,7 @@
 // window: at 100 %, at 300 % and turned, the
 // preview shows every line in order, as the plain paint of them gives; and
 // a large one (NADELWERK_PAINT_FILE names another file to show instead)
-// shows at 300 % what "nadelwerk-cli render" writes.
+// shows first at 100 % and then at 300 % what "nadelwerk-cli render" writes.
 #include <QImage>
 #include <cstdlib>
 
@@ -58,8 +58,10 @@ TEST_F(WindowTest, ALargeHostileFileShowsAt300PercentWhatTheCommandLineRenders) 
   const std::string file =
       named ? std::string(named) : temp.Write("gross.pec", stress::ScatterPec(2 << 20, 10));
   Drop({file});
+  QWidget* preview = window->Control(IDC_PREVIEW);
+  EXPECT_NE(Shown(preview).pixel(5, 5) & 0xFFFFFFu, 0xFFFFFFu) << "nothing drawn at 100 %";
   Click(IDC_ZOOM300);
-  const QImage shown = Shown(window->Control(IDC_PREVIEW));
+  const QImage shown = Shown(preview);
   const std::string png = (temp.path() / "frame.png").string();
   const std::string view = "--zoom 300 --rotate " + std::to_string(dlg.m_nRotation) + " --size " +
                            std::to_string(shown.width()) + "x" + std::to_string(shown.height());
