@@ -119,14 +119,18 @@ void CReversePaint::LongLine(const CLine& l, std::uint32_t rgb, const CPixelRect
     if (wide->Empty()) return;
   }
   const CPixelRect& box = wide ? wide->Bounds() : reach;
+  // The rows of the tiles whose undecided pixels the line may reach, then
+  // one walk over them: the rows between may hold decided pixels only.
+  i64 paintLo = box.bottom + 1, paintHi = box.top - 1;
   AnyOpenBand(m_openBands, box.top, box.bottom, kBandShift, [&](i64 band) {
-    LineInBand(l, wide ? &*wide : nullptr, rgb, box, band);
+    RowsToPaint(l, box, band, paintLo, paintHi);
     return false;
   });
+  if (paintLo <= paintHi) PaintRows(l, wide ? &*wide : nullptr, paintLo, paintHi, rgb);
 }
 
-void CReversePaint::LineInBand(const CLine& line, const CWideSpans* wide, std::uint32_t rgb,
-                               const CPixelRect& box, i64 band) {
+void CReversePaint::RowsToPaint(const CLine& line, const CPixelRect& box, i64 band, i64& paintLo,
+                                i64& paintHi) {
   const CPixelRect& open = BandBox(band);
   if (!Meets(open, box)) return;
   const i64 rowLo = std::max(box.top, open.top), rowHi = std::min(box.bottom, open.bottom);
@@ -134,8 +138,6 @@ void CReversePaint::LineInBand(const CLine& line, const CWideSpans* wide, std::u
   if (!ColumnsInRows(line, rowLo, rowHi, lo, hi)) return;
   lo = std::max({lo, box.left, open.left});
   hi = std::min({hi, box.right, open.right});
-  // The rows of the tiles whose undecided pixels the line may reach.
-  i64 paintLo = rowHi + 1, paintHi = rowLo - 1;
   const i64 bandTop = band << kBandShift;
   for (i64 word = lo >> 6; word <= hi >> 6 && lo <= hi; ++word) {
     if (!TileMeets(band, word, rowLo, rowHi, lo, hi)) continue;
@@ -143,7 +145,6 @@ void CReversePaint::LineInBand(const CLine& line, const CWideSpans* wide, std::u
     paintLo = std::min(paintLo, std::max(rowLo, bandTop + t.rowLo));
     paintHi = std::max(paintHi, std::min(rowHi, bandTop + t.rowHi));
   }
-  if (paintLo <= paintHi) PaintRows(line, wide, paintLo, paintHi, rgb);
 }
 
 const CPixelRect& CReversePaint::BandBox(i64 band) {

@@ -75,10 +75,12 @@ class CReversePaint {
                            std::uint32_t rgb, const CPixelRect& reach);
   // A short line from its stamp; false when the stamp cannot be had.
   bool StampLine(const CLine& line, std::uint32_t rgb);
-  // Any line, band by band; wide: its spans, nullptr for the one-pixel line.
+  // Any line; reach as for StrokeNearUndecided.
   void LongLine(const CLine& line, std::uint32_t rgb, const CPixelRect& reach);
-  void LineInBand(const CLine& line, const CWideSpans* wide, std::uint32_t rgb,
-                  const CPixelRect& box, std::int64_t band);
+  // Widens [paintLo, paintHi] by the rows of the band where the line within
+  // box may meet undecided pixels.
+  void RowsToPaint(const CLine& line, const CPixelRect& box, std::int64_t band,
+                   std::int64_t& paintLo, std::int64_t& paintHi);
   // Whether box may hold an undecided pixel.
   bool MayHoldUndecided(const CPixelRect& box);
   // The band's box, made tight first if it is marked.
@@ -90,7 +92,8 @@ class CReversePaint {
   // Columns that pixels of the line on rows [rowLo, rowHi] may lie in.
   bool ColumnsInRows(const CLine& line, std::int64_t rowLo, std::int64_t rowHi,
                      std::int64_t& lo, std::int64_t& hi) const;
-  // Paints the line's undecided pixels on rows [rowLo, rowHi].
+  // Paints the line's undecided pixels on rows [rowLo, rowHi]; wide: its
+  // spans, nullptr for the one-pixel line.
   void PaintRows(const CLine& line, const CWideSpans* wide, std::int64_t rowLo,
                  std::int64_t rowHi, std::uint32_t rgb);
   void DecideSpan(std::int64_t y, std::int64_t lo, std::int64_t hi, std::uint32_t rgb);
