@@ -21,7 +21,8 @@ bool AnyOpenBand(const std::vector<u64>& open, i64 top, i64 bottom, int shift, V
   const i64 b0 = top >> shift, b1 = bottom >> shift;
   for (i64 w = b0 >> 6; w <= b1 >> 6; ++w) {
     u64 bits = open[static_cast<std::size_t>(w)];
-    bits &= (~u64{0} << (w == b0 >> 6 ? b0 & 63 : 0)) & (~u64{0} >> (w == b1 >> 6 ? 63 - (b1 & 63) : 0));
+    bits &= (~u64{0} << (w == b0 >> 6 ? b0 & 63 : 0)) &
+            (~u64{0} >> (w == b1 >> 6 ? 63 - (b1 & 63) : 0));
     for (; bits != 0; bits &= bits - 1)
       if (visit(64 * w + std::countr_zero(bits))) return true;
   }
@@ -73,8 +74,9 @@ void CReversePaint::StrokeNearUndecided(i64 x0, i64 y0, i64 x1, i64 y1, std::uin
   // over and over.
   if (m_seen.empty()) m_seen.resize(kSeenSlots);
   constexpr u64 kMix = 0x9E3779B97F4A7C15ull;
-  const u64 hash = ((static_cast<u64>(x0) * kMix ^ static_cast<u64>(y0)) * kMix ^
-                    static_cast<u64>(x1)) * kMix ^ static_cast<u64>(y1);
+  const u64 hash =
+      ((static_cast<u64>(x0) * kMix ^ static_cast<u64>(y0)) * kMix ^ static_cast<u64>(x1)) * kMix ^
+      static_cast<u64>(y1);
   CLine& seen = m_seen[static_cast<std::size_t>((hash * kMix) >> (64 - kSeenBits))];
   if (seen.x0 == x0 && seen.y0 == y0 && seen.x1 == x1 && seen.y1 == y1) return;
   seen = line;
@@ -253,10 +255,10 @@ void CReversePaint::RefreshBand(i64 band) {
     const CTileBox& t = m_tiles[static_cast<std::size_t>(band * m_nWords + word)];
     if (t.rowLo > t.rowHi) continue;
     const CPixelRect tile{64 * word + t.colLo, top + t.rowLo, 64 * word + t.colHi, top + t.rowHi};
-    open = open.Empty() ? tile
-                        : CPixelRect{std::min(open.left, tile.left), std::min(open.top, tile.top),
-                                     std::max(open.right, tile.right),
-                                     std::max(open.bottom, tile.bottom)};
+    open = open.Empty()
+               ? tile
+               : CPixelRect{std::min(open.left, tile.left), std::min(open.top, tile.top),
+                            std::max(open.right, tile.right), std::max(open.bottom, tile.bottom)};
   }
   m_bandBoxes[static_cast<std::size_t>(band)] = open;
   m_bandMarked[static_cast<std::size_t>(band)] = 0;

@@ -90,12 +90,12 @@ class CReversePaint {
   bool TileMeets(std::int64_t band, std::int64_t word, std::int64_t rowLo, std::int64_t rowHi,
                  std::int64_t lo, std::int64_t hi);
   // Columns that pixels of the line on rows [rowLo, rowHi] may lie in.
-  bool ColumnsInRows(const CLine& line, std::int64_t rowLo, std::int64_t rowHi,
-                     std::int64_t& lo, std::int64_t& hi) const;
+  bool ColumnsInRows(const CLine& line, std::int64_t rowLo, std::int64_t rowHi, std::int64_t& lo,
+                     std::int64_t& hi) const;
   // Paints the line's undecided pixels on rows [rowLo, rowHi]; wide: its
   // spans, nullptr for the one-pixel line.
-  void PaintRows(const CLine& line, const CWideSpans* wide, std::int64_t rowLo,
-                 std::int64_t rowHi, std::uint32_t rgb);
+  void PaintRows(const CLine& line, const CWideSpans* wide, std::int64_t rowLo, std::int64_t rowHi,
+                 std::uint32_t rgb);
   void DecideSpan(std::int64_t y, std::int64_t lo, std::int64_t hi, std::uint32_t rgb);
   void DecidePixel(std::int64_t x, std::int64_t y, std::uint32_t rgb) {
     std::uint64_t& word = m_undecided[static_cast<std::size_t>(y * m_nWords + (x >> 6))];

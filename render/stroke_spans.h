@@ -75,8 +75,8 @@ class CWideSpans {
     int first = 0, last = -1;
     const auto top = static_cast<int>(std::max(rowLo, m_clip.top));
     const auto bottom = static_cast<int>(std::min(rowHi, m_clip.bottom - 1));
-    if (top > bottom || !capsule.ReachesColumns(static_cast<int>(m_clip.left),
-                                                static_cast<int>(m_clip.right)) ||
+    if (top > bottom ||
+        !capsule.ReachesColumns(static_cast<int>(m_clip.left), static_cast<int>(m_clip.right)) ||
         !capsule.Rows(top, bottom, first, last))
       return;
     for (int y = first; y <= last; ++y) {
@@ -88,12 +88,11 @@ class CWideSpans {
  private:
   CPixelRect Box(std::int64_t slack) const {
     const std::int64_t shift = m_width % 2 == 0 ? 1 : 0;
-    return {std::max(CeilHalf(2 * std::min(m_x0, m_x1) - shift - m_width) - slack, m_clip.left),
-            std::max(CeilHalf(2 * std::min(m_y0, m_y1) - shift - m_width) - slack, m_clip.top),
-            std::min(FloorHalf(2 * std::max(m_x0, m_x1) - shift + m_width) + slack,
-                     m_clip.right - 1),
-            std::min(FloorHalf(2 * std::max(m_y0, m_y1) - shift + m_width) + slack,
-                     m_clip.bottom - 1)};
+    return {
+        std::max(CeilHalf(2 * std::min(m_x0, m_x1) - shift - m_width) - slack, m_clip.left),
+        std::max(CeilHalf(2 * std::min(m_y0, m_y1) - shift - m_width) - slack, m_clip.top),
+        std::min(FloorHalf(2 * std::max(m_x0, m_x1) - shift + m_width) + slack, m_clip.right - 1),
+        std::min(FloorHalf(2 * std::max(m_y0, m_y1) - shift + m_width) + slack, m_clip.bottom - 1)};
   }
 
   std::int64_t m_x0, m_y0, m_x1, m_y1;

@@ -180,9 +180,7 @@ TEST(PaintOrderTest, DenseWalks) {
 // the frame or wider, a design that is a line, and one that is a point.
 TEST(PaintOrderTest, TinyAndDegenerateDesigns) {
   std::mt19937 rng(44);
-  const struct {
-    int width, height;
-  } boxes[] = {{1, 1}, {1, 0}, {0, 1}, {0, 0}, {2, 1}};
+  const struct { int width, height; } boxes[] = {{1, 1}, {1, 0}, {0, 1}, {0, 0}, {2, 1}};
   for (const auto& b : boxes) {
     Generated g;
     g.name = "box " + std::to_string(b.width) + " x " + std::to_string(b.height);
@@ -264,7 +262,8 @@ TEST(PaintOrderTest, LinesGivenLastToFirstMatchLinesDrawnInOrder) {
     for (int i = 0; i < 300; ++i) {
       const int kind = static_cast<int>(rng() % 8);
       const int x0 = kind == 0 ? far(rng) : near(rng), y0 = kind == 1 ? far(rng) : near(rng);
-      const int x1 = kind < 4 ? near(rng) : x0 + step(rng), y1 = kind < 4 ? near(rng) : y0 + step(rng);
+      const int x1 = kind < 4 ? near(rng) : x0 + step(rng),
+                y1 = kind < 4 ? near(rng) : y0 + step(rng);
       lines.push_back({x0, y0, x1, y1, 0x101010u * (1 + static_cast<std::uint32_t>(rng() % 15))});
     }
     CPixelBuffer plain = Frame(kW, kH), fast = Frame(kW, kH);
@@ -278,7 +277,8 @@ TEST(PaintOrderTest, LinesGivenLastToFirstMatchLinesDrawnInOrder) {
       dc.LineTo(l.x1, l.y1);
     }
     CReversePaint paint(fast, width);
-    for (auto l = lines.rbegin(); l != lines.rend(); ++l) paint.Stroke(l->x0, l->y0, l->x1, l->y1, l->rgb);
+    for (auto l = lines.rbegin(); l != lines.rend(); ++l)
+      paint.Stroke(l->x0, l->y0, l->x1, l->y1, l->rgb);
     std::string first;
     ASSERT_EQ(Mismatches(fast, plain, first), 0) << "pen " << width << "; first at " << first;
     // Whether the painter can still tell that something is left to decide.

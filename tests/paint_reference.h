@@ -16,17 +16,21 @@ namespace paint_reference {
 // a quarter turns clockwise of the bounds' box.
 inline std::pair<int, int> Turned(const CDesign& d, const CPreviewView& v, int x, int y) {
   switch (v.rotation & 3) {
-    case 0: return {x - d.m_nMinX - v.offsetX, y - d.m_nMinY - v.offsetY};
-    case 1: return {d.m_nMaxY - y - v.offsetX, x - d.m_nMinX - v.offsetY};
-    case 2: return {d.m_nMaxX - x - v.offsetX, d.m_nMaxY - y - v.offsetY};
-    default: return {y - d.m_nMinY - v.offsetX, d.m_nMaxX - x - v.offsetY};
+    case 0:
+      return {x - d.m_nMinX - v.offsetX, y - d.m_nMinY - v.offsetY};
+    case 1:
+      return {d.m_nMaxY - y - v.offsetX, x - d.m_nMinX - v.offsetY};
+    case 2:
+      return {d.m_nMaxX - x - v.offsetX, d.m_nMaxY - y - v.offsetY};
+    default:
+      return {y - d.m_nMinY - v.offsetX, d.m_nMaxX - x - v.offsetY};
   }
 }
 
 // Every line in order: MoveTo the frame's corner, LineTo each record up to
 // the first end record, a fresh one-unit pen at each colour record.
 inline void PaintInOrder(CPixelBuffer& frame, const CDesign& d, const CPreviewView& v,
-                  const CPalettes& palettes) {
+                         const CPalettes& palettes) {
   CSoftDC dc(frame);
   std::deque<CPen> pens;
   const auto pen = [&](int block) {

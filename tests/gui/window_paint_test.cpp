@@ -32,8 +32,9 @@ int Differing(const QImage& shown, const CPixelBuffer& expected) {
 }  // namespace
 
 TEST_F(WindowTest, RandomPointsOfASmallSquareShowEveryLineInOrder) {
-  const std::pair<std::string, Bytes> files[] = {{"streu.pec", stress::ScatterPec(48 << 10, 10, 2500)},
-                                                 {"streu.dst", stress::ScatterDst(72 << 10, 20, 2500)}};
+  const std::pair<std::string, Bytes> files[] = {
+      {"streu.pec", stress::ScatterPec(48 << 10, 10, 2500)},
+      {"streu.dst", stress::ScatterDst(72 << 10, 20, 2500)}};
   QWidget* preview = window->Control(IDC_PREVIEW);
   for (const auto& [name, bytes] : files) {
     SCOPED_TRACE(name);
@@ -71,7 +72,8 @@ TEST_F(WindowTest, ALargeHostileFileShowsAt300PercentWhatTheCommandLineRenders) 
   written.Resize(rendered.width(), rendered.height());
   for (int y = 0; y < rendered.height(); ++y)
     for (int x = 0; x < rendered.width(); ++x)
-      written.pixels[static_cast<std::size_t>(y) * written.width + x] = rendered.pixel(x, y) & 0xFFFFFFu;
+      written.pixels[static_cast<std::size_t>(y) * written.width + x] =
+          rendered.pixel(x, y) & 0xFFFFFFu;
   EXPECT_EQ(Differing(shown, written), 0);
   EXPECT_FALSE(InkBounds(written).isEmpty());
 }
