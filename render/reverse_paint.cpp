@@ -14,21 +14,6 @@ namespace {
 using i64 = std::int64_t;
 using u64 = std::uint64_t;
 
-// visit(band) for each band in [top, bottom] whose bit is set, until it
-// returns true; the bits may change meanwhile.
-template <typename Visit>
-bool AnyOpenBand(const std::vector<u64>& open, i64 top, i64 bottom, int shift, Visit&& visit) {
-  const i64 b0 = top >> shift, b1 = bottom >> shift;
-  for (i64 w = b0 >> 6; w <= b1 >> 6; ++w) {
-    u64 bits = open[static_cast<std::size_t>(w)];
-    bits &= (~u64{0} << (w == b0 >> 6 ? b0 & 63 : 0)) &
-            (~u64{0} >> (w == b1 >> 6 ? 63 - (b1 & 63) : 0));
-    for (; bits != 0; bits &= bits - 1)
-      if (visit(64 * w + std::countr_zero(bits))) return true;
-  }
-  return false;
-}
-
 bool Meets(const CPixelRect& a, const CPixelRect& b) {
   return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
 }
@@ -40,25 +25,32 @@ CReversePaint::CReversePaint(CPixelBuffer& target, int penPixels)
       m_nWidth(target.width),
       m_nHeight(target.height),
       m_nWords((target.width + 63) / 64),
-      m_nBands((target.height + kBandRows - 1) / kBandRows),
+      m_nTileRows((target.height + kTileRows - 1) / kTileRows),
       m_nPenPixels(penPixels),
       m_nReach(penPixels > 1 ? penPixels / 2 + 1 : 0),
       m_nUndecided(i64{target.width} * target.height),
       m_undecided(static_cast<std::size_t>(m_nWords * m_nHeight), ~u64{0}),
-      m_tiles(static_cast<std::size_t>(m_nWords * m_nBands)),
-      m_tileMarked(m_tiles.size(), 0),
-      m_bandBoxes(static_cast<std::size_t>(m_nBands)),
-      m_bandMarked(m_bandBoxes.size(), 0),
-      m_openBands(static_cast<std::size_t>(m_nBands / 64 + 1), 0) {
+      m_tiles(static_cast<std::size_t>(m_nWords * m_nTileRows)),
+      m_tileMarked(m_tiles.size(), 0) {
   if (m_nWidth % 64 != 0) {  // no pixels beyond the right edge
     const u64 last = BitRange(0, m_nWidth % 64 - 1);
     for (i64 y = 0; y < m_nHeight; ++y)
       m_undecided[static_cast<std::size_t>((y + 1) * m_nWords - 1)] = last;
   }
-  for (i64 band = 0; band < m_nBands; ++band) {
-    for (i64 word = 0; word < m_nWords; ++word) RefreshTile(band, word);
-    RefreshBand(band);
+  // At least one level, so that the root is a node.
+  for (i64 rows = m_nTileRows, cols = m_nWords; m_levels.empty() || rows > 1 || cols > 1;) {
+    rows = std::max<i64>((rows + 1) / 2, 1);  // an empty frame has no tiles
+    cols = std::max<i64>((cols + 1) / 2, 1);
+    const auto nodes = static_cast<std::size_t>(rows * cols);
+    m_levels.push_back(
+        {rows, cols, std::vector<CPixelRect>(nodes), std::vector<std::uint8_t>(nodes)});
   }
+  for (i64 r = 0; r < m_nTileRows; ++r)
+    for (i64 word = 0; word < m_nWords; ++word) RefreshTile(r, word);
+  for (int k = 1; k <= Top(); ++k)
+    for (i64 r = 0; r < Rows(k); ++r)
+      for (i64 c = 0; c < Cols(k); ++c) RefreshNode(k, r, c);
+  m_pRoot = &m_levels.back().boxes[0];
   if (m_nPenPixels <= CLineStamps::kMaxWidth && m_nWidth <= (1 << 24))
     m_pStamps = CLineStamps::Shared(m_nPenPixels, m_nWidth);
   if (m_nPenPixels > 1 && m_nPenPixels <= kExactCapsuleMaxWidth) FillCapTable(m_nPenPixels, m_cap);
@@ -87,7 +79,7 @@ void CReversePaint::StrokeNearUndecided(i64 x0, i64 y0, i64 x1, i64 y1, std::uin
   const bool near =
       thin || std::max({std::llabs(x0), std::llabs(y0), std::llabs(x1), std::llabs(y1)}) <= kFar;
   if (m_pStamps && near && std::llabs(x1 - x0) <= kStep && std::llabs(y1 - y0) <= kStep) {
-    if ((!thin && !MayHoldUndecided(reach)) || StampLine(line, rgb)) return;
+    if ((!thin && !MayHoldUndecided(Top(), 0, 0, reach)) || StampLine(line, rgb)) return;
   }
   LongLine(line, rgb, reach);
 }
@@ -100,16 +92,13 @@ bool CReversePaint::StampLine(const CLine& l, std::uint32_t rgb) {
   });
 }
 
-bool CReversePaint::MayHoldUndecided(const CPixelRect& box) {
-  return AnyOpenBand(m_openBands, box.top, box.bottom, kBandShift, [&](i64 band) {
-    const CPixelRect& open = BandBox(band);
-    if (!Meets(open, box)) return false;
-    const i64 rowLo = std::max(box.top, open.top), rowHi = std::min(box.bottom, open.bottom);
-    const i64 lo = std::max(box.left, open.left), hi = std::min(box.right, open.right);
-    for (i64 word = lo >> 6; word <= hi >> 6; ++word)
-      if (TileMeets(band, word, rowLo, rowHi, lo, hi)) return true;
-    return false;
-  });
+bool CReversePaint::MayHoldUndecided(int k, i64 r, i64 c, const CPixelRect& box) {
+  if (!Meets(NodeBox(k, r, c), box)) return false;
+  if (k == 0) return true;
+  for (i64 cr = 2 * r; cr <= std::min(2 * r + 1, Rows(k - 1) - 1); ++cr)
+    for (i64 cc = 2 * c; cc <= std::min(2 * c + 1, Cols(k - 1) - 1); ++cc)
+      if (MayHoldUndecided(k - 1, cr, cc, box)) return true;
+  return false;
 }
 
 void CReversePaint::LongLine(const CLine& l, std::uint32_t rgb, const CPixelRect& reach) {
@@ -124,72 +113,82 @@ void CReversePaint::LongLine(const CLine& l, std::uint32_t rgb, const CPixelRect
   // The rows of the tiles whose undecided pixels the line may reach, then
   // one walk over them: the rows between may hold decided pixels only.
   i64 paintLo = box.bottom + 1, paintHi = box.top - 1;
-  AnyOpenBand(m_openBands, box.top, box.bottom, kBandShift, [&](i64 band) {
-    RowsToPaint(l, box, band, paintLo, paintHi);
-    return false;
-  });
+  RowsToPaint(Top(), 0, 0, l, box, paintLo, paintHi);
   if (paintLo <= paintHi) PaintRows(l, wide ? &*wide : nullptr, paintLo, paintHi, rgb);
 }
 
-void CReversePaint::RowsToPaint(const CLine& line, const CPixelRect& box, i64 band, i64& paintLo,
-                                i64& paintHi) {
-  const CPixelRect& open = BandBox(band);
+// A node is passed over where the line's columns on the node's rows miss
+// it: a long line crosses few of the nodes that its box takes in.
+void CReversePaint::RowsToPaint(int k, i64 r, i64 c, const CLine& line, const CPixelRect& box,
+                                i64& paintLo, i64& paintHi) {
+  const CPixelRect open = NodeBox(k, r, c);
   if (!Meets(open, box)) return;
   const i64 rowLo = std::max(box.top, open.top), rowHi = std::min(box.bottom, open.bottom);
   i64 lo, hi;
-  if (!ColumnsInRows(line, rowLo, rowHi, lo, hi)) return;
-  lo = std::max({lo, box.left, open.left});
-  hi = std::min({hi, box.right, open.right});
-  const i64 bandTop = band << kBandShift;
-  for (i64 word = lo >> 6; word <= hi >> 6 && lo <= hi; ++word) {
-    if (!TileMeets(band, word, rowLo, rowHi, lo, hi)) continue;
-    const CTileBox& t = m_tiles[static_cast<std::size_t>(band * m_nWords + word)];
-    paintLo = std::min(paintLo, std::max(rowLo, bandTop + t.rowLo));
-    paintHi = std::max(paintHi, std::min(rowHi, bandTop + t.rowHi));
+  if (!ColumnsInRows(line, rowLo, rowHi, lo, hi) ||
+      std::max({lo, box.left, open.left}) > std::min({hi, box.right, open.right}))
+    return;
+  if (k == 0) {
+    paintLo = std::min(paintLo, rowLo);
+    paintHi = std::max(paintHi, rowHi);
+    return;
+  }
+  for (i64 cr = 2 * r; cr <= std::min(2 * r + 1, Rows(k - 1) - 1); ++cr)
+    for (i64 cc = 2 * c; cc <= std::min(2 * c + 1, Cols(k - 1) - 1); ++cc)
+      RowsToPaint(k - 1, cr, cc, line, box, paintLo, paintHi);
+}
+
+CPixelRect CReversePaint::NodeBox(int k, i64 r, i64 c) {
+  if (k > 0) {
+    CLevel& level = m_levels[static_cast<std::size_t>(k - 1)];
+    const auto at = static_cast<std::size_t>(r * level.cols + c);
+    if (level.marked[at]) RefreshNode(k, r, c);
+    return level.boxes[at];
+  }
+  if (m_tileMarked[static_cast<std::size_t>(r * m_nWords + c)]) RefreshTile(r, c);
+  return TileRect(r, c);
+}
+
+void CReversePaint::MarkAbove(int k, i64 r, i64 c) {
+  for (; k <= Top(); ++k, r >>= 1, c >>= 1) {
+    CLevel& level = m_levels[static_cast<std::size_t>(k - 1)];
+    std::uint8_t& marked = level.marked[static_cast<std::size_t>(r * level.cols + c)];
+    if (marked) return;
+    marked = 1;
   }
 }
 
-const CPixelRect& CReversePaint::BandBox(i64 band) {
-  if (m_bandMarked[static_cast<std::size_t>(band)]) RefreshBand(band);
-  return m_bandBoxes[static_cast<std::size_t>(band)];
-}
-
-bool CReversePaint::TileMeets(i64 band, i64 word, i64 rowLo, i64 rowHi, i64 lo, i64 hi) {
-  const std::size_t at = static_cast<std::size_t>(band * m_nWords + word);
-  const auto meets = [&] {
-    const CTileBox& t = m_tiles[at];
-    const i64 top = band << kBandShift, left = 64 * word;
-    return t.rowLo <= t.rowHi && top + t.rowLo <= rowHi && top + t.rowHi >= rowLo &&
-           left + t.colLo <= hi && left + t.colHi >= lo;
-  };
-  if (!meets()) return false;
-  if (!m_tileMarked[at]) return true;
-  RefreshTile(band, word);
-  return meets();
-}
-
-// A pixel of a wide stroke lies within width / 2 (and the even widths' half
-// pixel) of a point of the line, a pixel of a thin one within half a pixel
-// across it: so the line passes within reach + 1 rows of the pixel's row,
-// at most reach + 1 columns from its column.
+// A pixel of a wide stroke of width w lies within w / 2 of a point q of the
+// line shifted by the even widths' half pixel (or within a hair more: the
+// floating-point spans' tolerance), so at most w / 2 columns left of q and
+// (w - 1) / 2 right of it, and as many rows above and below; a pixel of a
+// thin line within half a pixel of q across the line. Where the end points
+// lie so far out that doubles lose whole pixels, the reach of the box.
 bool CReversePaint::ColumnsInRows(const CLine& l, i64 rowLo, i64 rowHi, i64& lo, i64& hi) const {
-  const i64 margin = m_nReach + 1;
-  lo = std::min(l.x0, l.x1) - margin;
-  hi = std::max(l.x0, l.x1) + margin;
-  constexpr i64 kExactDouble = i64{1} << 40;  // beyond, the box's columns
-  for (i64 c : {l.x0, l.y0, l.x1, l.y1})
-    if (c < -kExactDouble || c > kExactDouble) return true;
+  const i64 wide = m_nPenPixels > 1 ? m_nPenPixels : 0;
+  const i64 left = wide / 2, right = wide ? (wide - 1) / 2 : 0;
+  lo = std::min(l.x0, l.x1) - left;
+  hi = std::max(l.x0, l.x1) + right;
+  constexpr i64 kExactDouble = i64{1} << 30;
+  for (i64 c : {l.x0, l.y0, l.x1, l.y1}) {
+    if (c < -kExactDouble || c > kExactDouble) {
+      lo = std::min(l.x0, l.x1) - m_nReach - 1;
+      hi = std::max(l.x0, l.x1) + m_nReach + 1;
+      return true;
+    }
+  }
   if (l.y0 == l.y1) return true;
   const double dy = static_cast<double>(l.y1 - l.y0), dx = static_cast<double>(l.x1 - l.x0);
-  double t0 = static_cast<double>(rowLo - margin - l.y0) / dy;
-  double t1 = static_cast<double>(rowHi + margin - l.y0) / dy;
+  double t0 = static_cast<double>(rowLo - left - 1 - l.y0) / dy;
+  double t1 = static_cast<double>(rowHi + left + 1 - l.y0) / dy;
   if (t0 > t1) std::swap(t0, t1);
   t0 = std::max(t0, 0.0);
   t1 = std::min(t1, 1.0);
   if (t0 > t1) return false;
   const double xa = static_cast<double>(l.x0) + t0 * dx, xb = static_cast<double>(l.x0) + t1 * dx;
-  lo = std::max(lo, static_cast<i64>(std::floor(std::min(xa, xb))) - margin);
-  hi = std::min(hi, static_cast<i64>(std::ceil(std::max(xa, xb))) + margin);
+  constexpr double kRounding = 1e-6;  // far above the doubles' error, far below a pixel
+  lo = std::max(lo, static_cast<i64>(std::floor(std::min(xa, xb) - kRounding)) - left);
+  hi = std::min(hi, static_cast<i64>(std::ceil(std::max(xa, xb) + kRounding)) + right);
   return lo <= hi;
 }
 
@@ -221,15 +220,15 @@ void CReversePaint::DecideSpan(i64 y, i64 lo, i64 hi, std::uint32_t rgb) {
     if (bits == 0) continue;
     row[word] &= ~bits;
     m_nUndecided -= std::popcount(bits);
-    Mark(y >> kBandShift, word);
+    Mark(y >> kTileShift, word);
     for (; bits != 0; bits &= bits - 1) pixels[64 * word + std::countr_zero(bits)] = rgb;
   }
 }
 
-void CReversePaint::RefreshTile(i64 band, i64 word) {
+void CReversePaint::RefreshTile(i64 row, i64 word) {
   CTileBox box;
   u64 any = 0;
-  const i64 top = band << kBandShift, rows = std::min<i64>(kBandRows, m_nHeight - top);
+  const i64 top = row << kTileShift, rows = std::min<i64>(kTileRows, m_nHeight - top);
   for (i64 r = 0; r < rows; ++r) {
     const u64 bits = m_undecided[static_cast<std::size_t>((top + r) * m_nWords + word)];
     if (bits == 0) continue;
@@ -241,28 +240,30 @@ void CReversePaint::RefreshTile(i64 band, i64 word) {
     box.colLo = static_cast<std::int8_t>(std::countr_zero(any));
     box.colHi = static_cast<std::int8_t>(63 - std::countl_zero(any));
   }
-  const std::size_t at = static_cast<std::size_t>(band * m_nWords + word);
+  const std::size_t at = static_cast<std::size_t>(row * m_nWords + word);
   m_tiles[at] = box;
   m_tileMarked[at] = 0;
-  m_bandMarked[static_cast<std::size_t>(band)] = 1;  // its box may shrink with the tile's
+  MarkAbove(1, row >> 1, word >> 1);  // the node's box may shrink with the tile's
 }
 
-// From the tiles' boxes as they are: each holds its undecided pixels.
-void CReversePaint::RefreshBand(i64 band) {
+// From the boxes below as they are: each holds its undecided pixels.
+void CReversePaint::RefreshNode(int k, i64 r, i64 c) {
   CPixelRect open;  // empty
-  const i64 top = band << kBandShift;
-  for (i64 word = 0; word < m_nWords; ++word) {
-    const CTileBox& t = m_tiles[static_cast<std::size_t>(band * m_nWords + word)];
-    if (t.rowLo > t.rowHi) continue;
-    const CPixelRect tile{64 * word + t.colLo, top + t.rowLo, 64 * word + t.colHi, top + t.rowHi};
-    open = open.Empty()
-               ? tile
-               : CPixelRect{std::min(open.left, tile.left), std::min(open.top, tile.top),
-                            std::max(open.right, tile.right), std::max(open.bottom, tile.bottom)};
-  }
-  m_bandBoxes[static_cast<std::size_t>(band)] = open;
-  m_bandMarked[static_cast<std::size_t>(band)] = 0;
-  u64& bits = m_openBands[static_cast<std::size_t>(band >> 6)];
-  const u64 bit = u64{1} << (band & 63);
-  bits = open.Empty() ? bits & ~bit : bits | bit;
+  for (i64 cr = 2 * r; cr <= std::min(2 * r + 1, Rows(k - 1) - 1); ++cr)
+    for (i64 cc = 2 * c; cc <= std::min(2 * c + 1, Cols(k - 1) - 1); ++cc) {
+      const CPixelRect below = k == 1 ? TileRect(cr, cc)
+                                      : m_levels[static_cast<std::size_t>(k - 2)]
+                                            .boxes[static_cast<std::size_t>(cr * Cols(k - 1) + cc)];
+      if (below.Empty()) continue;
+      open =
+          open.Empty()
+              ? below
+              : CPixelRect{std::min(open.left, below.left), std::min(open.top, below.top),
+                           std::max(open.right, below.right), std::max(open.bottom, below.bottom)};
+    }
+  CLevel& level = m_levels[static_cast<std::size_t>(k - 1)];
+  const auto at = static_cast<std::size_t>(r * level.cols + c);
+  level.boxes[at] = open;
+  level.marked[at] = 0;
+  if (k < Top()) MarkAbove(k + 1, r >> 1, c >> 1);
 }

@@ -9,12 +9,13 @@
 // once every pixel is decided no earlier stroke can show at all.
 //
 // Layout: one bit per pixel, set while the pixel is undecided, each row in
-// whole 64-bit words; tiles of kBandRows rows by one word, each keeping a
-// box that holds its undecided pixels; bands of kBandRows rows (one row of
-// tiles), each keeping a box that holds its tiles' boxes and one bit in
-// m_openBands while that box is not empty. Deciding a pixel only marks its
-// tile and band; a marked box is made tight again when a stroke consults it,
-// so a box is always at least as large as what it must hold.
+// whole 64-bit words; tiles of kTileRows rows by one word, each keeping a
+// box that holds its undecided pixels; above them levels of nodes, each
+// keeping a box that holds its 2 x 2 nodes' (or tiles') boxes, up to one
+// node for the whole frame. A box only ever has to hold the undecided
+// pixels, which only become fewer: deciding a pixel marks its tile and the
+// nodes above it, and a marked box is made tight again (from the boxes
+// below it) when a stroke consults it.
 #pragma once
 #include <algorithm>
 #include <cstdint>
@@ -47,16 +48,14 @@ class CReversePaint {
     const std::int64_t left = std::max<std::int64_t>(std::min(x0, x1) - m_nReach, 0);
     const std::int64_t right = std::min(std::max(x0, x1) + m_nReach, m_nWidth - 1);
     if (top > bottom || left > right) return;
-    const std::int64_t b0 = top >> kBandShift, b1 = bottom >> kBandShift;
-    if ((b0 >> 6) == (b1 >> 6) &&
-        (m_openBands[static_cast<std::size_t>(b0 >> 6)] & BitRange(b0 & 63, b1 & 63)) == 0)
-      return;
+    const CPixelRect& open = *m_pRoot;
+    if (open.right < left || right < open.left || open.bottom < top || bottom < open.top) return;
     StrokeNearUndecided(x0, y0, x1, y1, rgb, {left, top, right, bottom});
   }
 
  private:
-  static constexpr int kBandShift = 4;
-  static constexpr int kBandRows = 1 << kBandShift;
+  static constexpr int kTileShift = 4;
+  static constexpr int kTileRows = 1 << kTileShift;
 
   // Rows and columns within the tile, inclusive; empty when rowLo > rowHi.
   struct CTileBox {
@@ -64,6 +63,12 @@ class CReversePaint {
   };
   struct CLine {
     std::int64_t x0, y0, x1, y1;
+  };
+  // Level k of the nodes above the tiles (k >= 1).
+  struct CLevel {
+    std::int64_t rows, cols;
+    std::vector<CPixelRect> boxes;
+    std::vector<std::uint8_t> marked;
   };
 
   static std::uint64_t BitRange(std::int64_t lo, std::int64_t hi) {  // 0 <= lo <= hi < 64
@@ -77,18 +82,24 @@ class CReversePaint {
   bool StampLine(const CLine& line, std::uint32_t rgb);
   // Any line; reach as for StrokeNearUndecided.
   void LongLine(const CLine& line, std::uint32_t rgb, const CPixelRect& reach);
-  // Widens [paintLo, paintHi] by the rows of the band where the line within
-  // box may meet undecided pixels.
-  void RowsToPaint(const CLine& line, const CPixelRect& box, std::int64_t band,
+  // Widens [paintLo, paintHi] by the rows within box where the line may
+  // meet undecided pixels under node (r, c) of level k (0: the tiles).
+  void RowsToPaint(int k, std::int64_t r, std::int64_t c, const CLine& line, const CPixelRect& box,
                    std::int64_t& paintLo, std::int64_t& paintHi);
-  // Whether box may hold an undecided pixel.
-  bool MayHoldUndecided(const CPixelRect& box);
-  // The band's box, made tight first if it is marked.
-  const CPixelRect& BandBox(std::int64_t band);
-  // Whether the tile's box meets rows [rowLo, rowHi] x columns [lo, hi],
-  // made tight first if it is marked and does.
-  bool TileMeets(std::int64_t band, std::int64_t word, std::int64_t rowLo, std::int64_t rowHi,
-                 std::int64_t lo, std::int64_t hi);
+  // Whether box may hold an undecided pixel under node (r, c) of level k.
+  bool MayHoldUndecided(int k, std::int64_t r, std::int64_t c, const CPixelRect& box);
+  // The box of node (r, c) of level k, made tight first if it is marked.
+  CPixelRect NodeBox(int k, std::int64_t r, std::int64_t c);
+  // A tile's box as it is, in pixels.
+  CPixelRect TileRect(std::int64_t row, std::int64_t word) const {
+    const CTileBox& t = m_tiles[static_cast<std::size_t>(row * m_nWords + word)];
+    if (t.rowLo > t.rowHi) return {};
+    const std::int64_t top = row << kTileShift, left = 64 * word;
+    return {left + t.colLo, top + t.rowLo, left + t.colHi, top + t.rowHi};
+  }
+  std::int64_t Rows(int k) const { return k == 0 ? m_nTileRows : m_levels[k - 1].rows; }
+  std::int64_t Cols(int k) const { return k == 0 ? m_nWords : m_levels[k - 1].cols; }
+  int Top() const { return static_cast<int>(m_levels.size()); }
   // Columns that pixels of the line on rows [rowLo, rowHi] may lie in.
   bool ColumnsInRows(const CLine& line, std::int64_t rowLo, std::int64_t rowHi, std::int64_t& lo,
                      std::int64_t& hi) const;
@@ -104,26 +115,30 @@ class CReversePaint {
     word &= ~bit;
     m_pixels[y * m_nWidth + x] = rgb;
     --m_nUndecided;
-    Mark(y >> kBandShift, x >> 6);
+    Mark(y >> kTileShift, x >> 6);
   }
-  void Mark(std::int64_t band, std::int64_t word) {
-    m_tileMarked[static_cast<std::size_t>(band * m_nWords + word)] = 1;
-    m_bandMarked[static_cast<std::size_t>(band)] = 1;
+  void Mark(std::int64_t row, std::int64_t word) {
+    std::uint8_t& marked = m_tileMarked[static_cast<std::size_t>(row * m_nWords + word)];
+    if (!marked) {
+      marked = 1;
+      MarkAbove(1, row >> 1, word >> 1);
+    }
   }
-  void RefreshTile(std::int64_t band, std::int64_t word);
-  void RefreshBand(std::int64_t band);
+  // Marks node (r, c) of level k and those above it, up to a marked one.
+  void MarkAbove(int k, std::int64_t r, std::int64_t c);
+  void RefreshTile(std::int64_t row, std::int64_t word);
+  void RefreshNode(int k, std::int64_t r, std::int64_t c);
 
   std::uint32_t* m_pixels;
-  std::int64_t m_nWidth, m_nHeight, m_nWords, m_nBands;
+  std::int64_t m_nWidth, m_nHeight, m_nWords, m_nTileRows;
   int m_nPenPixels;
   std::int64_t m_nReach;  // how far a pixel may lie from the box of the line's end points
   std::int64_t m_nUndecided;
   std::vector<std::uint64_t> m_undecided;  // m_nWords a row
-  std::vector<CTileBox> m_tiles;           // m_nWords a band
+  std::vector<CTileBox> m_tiles;           // m_nWords a row of tiles
   std::vector<std::uint8_t> m_tileMarked;
-  std::vector<CPixelRect> m_bandBoxes;
-  std::vector<std::uint8_t> m_bandMarked;
-  std::vector<std::uint64_t> m_openBands;
+  std::vector<CLevel> m_levels;         // m_levels[k - 1]: level k; the last one node
+  const CPixelRect* m_pRoot = nullptr;  // the box of that node
   static constexpr int kSeenBits = 12;
   static constexpr std::size_t kSeenSlots = std::size_t{1} << kSeenBits;
   std::vector<CLine> m_seen;  // lines given, by a hash of their end points; zero length: none
