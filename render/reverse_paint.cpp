@@ -61,6 +61,14 @@ CReversePaint::~CReversePaint() = default;
 void CReversePaint::StrokeNearUndecided(i64 x0, i64 y0, i64 x1, i64 y1, std::uint32_t rgb,
                                         const CPixelRect& reach) {
   const CLine line{x0, y0, x1, y1};
+  // Where the device context paints a line from its stamp, so may this: a
+  // short line's box spans a few tiles, looked at directly.
+  constexpr i64 kStep = CLineStamps::kMaxStep, kFar = kExactCapsuleMaxCoord;
+  const bool near = m_nPenPixels <= 1 || std::max({std::llabs(x0), std::llabs(y0), std::llabs(x1),
+                                                   std::llabs(y1)}) <= kFar;
+  const bool stamped =
+      m_pStamps && near && std::llabs(x1 - x0) <= kStep && std::llabs(y1 - y0) <= kStep;
+  if (stamped && !TilesMayHoldUndecided(reach)) return;
   // A line given before decided all its pixels then: back-and-forth runs,
   // designs of a few points and dense ones drawn small repeat their lines
   // over and over.
@@ -72,15 +80,7 @@ void CReversePaint::StrokeNearUndecided(i64 x0, i64 y0, i64 x1, i64 y1, std::uin
   CLine& seen = m_seen[static_cast<std::size_t>((hash * kMix) >> (64 - kSeenBits))];
   if (seen.x0 == x0 && seen.y0 == y0 && seen.x1 == x1 && seen.y1 == y1) return;
   seen = line;
-  // Where the device context paints a line from its stamp, so may this; a
-  // thin stamp has fewer pixels than a look at the map costs.
-  constexpr i64 kStep = CLineStamps::kMaxStep, kFar = kExactCapsuleMaxCoord;
-  const bool thin = m_nPenPixels <= 1;
-  const bool near =
-      thin || std::max({std::llabs(x0), std::llabs(y0), std::llabs(x1), std::llabs(y1)}) <= kFar;
-  if (m_pStamps && near && std::llabs(x1 - x0) <= kStep && std::llabs(y1 - y0) <= kStep) {
-    if ((!thin && !MayHoldUndecided(Top(), 0, 0, reach)) || StampLine(line, rgb)) return;
-  }
+  if (stamped && StampLine(line, rgb)) return;
   LongLine(line, rgb, reach);
 }
 
@@ -92,12 +92,10 @@ bool CReversePaint::StampLine(const CLine& l, std::uint32_t rgb) {
   });
 }
 
-bool CReversePaint::MayHoldUndecided(int k, i64 r, i64 c, const CPixelRect& box) {
-  if (!Meets(NodeBox(k, r, c), box)) return false;
-  if (k == 0) return true;
-  for (i64 cr = 2 * r; cr <= std::min(2 * r + 1, Rows(k - 1) - 1); ++cr)
-    for (i64 cc = 2 * c; cc <= std::min(2 * c + 1, Cols(k - 1) - 1); ++cc)
-      if (MayHoldUndecided(k - 1, cr, cc, box)) return true;
+bool CReversePaint::TilesMayHoldUndecided(const CPixelRect& box) {
+  for (i64 r = box.top >> kTileShift; r <= box.bottom >> kTileShift; ++r)
+    for (i64 word = box.left >> 6; word <= box.right >> 6; ++word)
+      if (Meets(NodeBox(0, r, word), box)) return true;
   return false;
 }
 

@@ -86,8 +86,8 @@ class CReversePaint {
   // meet undecided pixels under node (r, c) of level k (0: the tiles).
   void RowsToPaint(int k, std::int64_t r, std::int64_t c, const CLine& line, const CPixelRect& box,
                    std::int64_t& paintLo, std::int64_t& paintHi);
-  // Whether box may hold an undecided pixel under node (r, c) of level k.
-  bool MayHoldUndecided(int k, std::int64_t r, std::int64_t c, const CPixelRect& box);
+  // Whether box (of a few tiles) may hold an undecided pixel.
+  bool TilesMayHoldUndecided(const CPixelRect& box);
   // The box of node (r, c) of level k, made tight first if it is marked.
   CPixelRect NodeBox(int k, std::int64_t r, std::int64_t c);
   // A tile's box as it is, in pixels.
