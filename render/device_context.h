@@ -170,8 +170,6 @@ class CSoftDC {
   // Width in pixels that the selected pen draws with.
   int PenPixelWidth() const { return m_nPenPixels; }
 
- private:
-  static std::int64_t Scale(std::int64_t v, std::int64_t num, std::int64_t den);
   // The mapping's constants by value, so that a loop keeps them in registers
   // (pixel stores may alias an int member, not a local).
   struct CMapping {
@@ -187,10 +185,14 @@ class CSoftDC {
              biasSteps;
     }
   };
+  // The mapping for callers that map many points themselves.
   CMapping Mapping() const {
     return {m_bFastScale,          m_nScaleNum,  m_nScaleDen, 2 * m_nScaleNum,
             m_nScaleDen + m_nBias, m_nBiasSteps, m_nMagic,    m_nShift};
   }
+
+ private:
+  static std::int64_t Scale(std::int64_t v, std::int64_t num, std::int64_t den);
   void UpdateScale();
   void UpdatePenPixels();
   void ChooseIsotropicScale();

@@ -54,6 +54,20 @@ class CLineStamps {
     }
     return true;
   }
+  // visit(x, y) for each pixel of the line from (0, 0) by (dx, dy), |dx|,
+  // |dy| <= kMaxStep (a pixel may come more than once); false as for Paint.
+  template <typename Visit>
+  bool ForEachPixel(std::int64_t dx, std::int64_t dy, Visit&& visit) {
+    const std::size_t at = Index(dx, dy);
+    if (m_index[at].kind == kUnbuilt && !Build(at, dx, dy)) return false;
+    const Entry e = m_index[at];
+    if (e.kind == kEmpty) return true;
+    const int perBlock = e.kind == kShort ? 4 : 16;
+    for (int b = e.firstBlock; b < e.firstBlock + e.blocks; ++b)
+      for (int i = 0; i < perBlock; ++i)
+        visit((m_steps[b][i] & 0xFF) - 128, (m_steps[b][i] >> 8) - 128);
+    return true;
+  }
   // The same, painting only the pixels inside [left, right) x [top, bottom)
   // for a line from (x0, y0).
   bool PaintClipped(std::uint32_t* pixels, std::int64_t x0, std::int64_t y0, std::int64_t dx,

@@ -1,9 +1,12 @@
 // The preview's two pictures: the design's records as lines, and the
 // Brother picture.
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
 
 #include "render/device_context.h"
 #include "render/preview.h"
+#include "render/reverse_paint.h"
 
 namespace {
 
@@ -37,39 +40,51 @@ int TurnedY(int x, int y, int cy) {
   return cy - x;
 }
 
-// Lines through the records up to the first end record, one run per colour
-// block; nextColor selects the pen of the next block at a colour change.
-template <int kRotation, typename NextColor>
-void DrawRecords(CSoftDC& dc, const CRecords& r, int cx, int cy, NextColor&& nextColor) {
-  std::size_t i = 0;
-  const auto nextPoint = [&](int& x, int& y) {
-    if (i >= r.count || r.kinds[i] == KIND_END || r.kinds[i] == KIND_COLOR) return false;
-    x = TurnedX<kRotation>(r.xs[i], r.ys[i], cx);
-    y = TurnedY<kRotation>(r.xs[i], r.ys[i], cy);
-    ++i;
-    return true;
+// Lines through the records up to the first end record, from the frame's
+// corner to the first point and on from point to point; a colour record
+// selects the next block's pen and keeps the position. They are painted
+// from the last to the first, so that each pixel is painted once, by the
+// last line that reaches it.
+template <int kRotation, typename Map, typename BlockRgb>
+void PaintRecords(CReversePaint& paint, const CRecords& r, int cx, int cy, const Map& map,
+                  BlockRgb&& blockRgb) {
+  const auto* endRecord =
+      static_cast<const std::uint8_t*>(std::memchr(r.kinds, KIND_END, r.count));
+  std::size_t i = endRecord ? static_cast<std::size_t>(endRecord - r.kinds) : r.count;
+  int block = static_cast<int>(std::count(r.kinds, r.kinds + i, std::uint8_t{KIND_COLOR}));
+  const auto point = [&](std::size_t at, std::int64_t& x, std::int64_t& y) {
+    x = map(TurnedX<kRotation>(r.xs[at], r.ys[at], cx));
+    y = map(TurnedY<kRotation>(r.xs[at], r.ys[at], cy));
   };
-  for (;;) {
-    dc.PolylineTo(nextPoint);
-    if (i >= r.count || r.kinds[i] == KIND_END) return;
-    nextColor();
-    ++i;
+  for (; i > 0 && r.kinds[i - 1] == KIND_COLOR; --i) --block;
+  if (i == 0) return;
+  std::int64_t x1, y1;
+  point(--i, x1, y1);
+  int lineBlock = block;  // the block of the line that ends at (x1, y1)
+  std::uint32_t rgb = blockRgb(block);
+  while (i > 0 && !paint.Done()) {
+    if (r.kinds[--i] == KIND_COLOR) {
+      --block;
+      continue;
+    }
+    std::int64_t x0, y0;
+    point(i, x0, y0);
+    paint.Stroke(x0, y0, x1, y1, rgb);
+    x1 = x0;
+    y1 = y0;
+    if (block != lineBlock) rgb = blockRgb(lineBlock = block);
   }
+  paint.Stroke(0, 0, x1, y1, rgb);  // the frame's corner is where drawing starts
 }
 
 }  // namespace
 
 void PaintDesign(CPixelBuffer& frame, const CDesign& design, const CPreviewView& view,
                  const CPalettes& palettes) {
-  CSoftDC dc(frame);
+  CSoftDC dc(frame);  // the mapping and the pen's width in pixels
   const CRect client = dc.GetClientRect();
-  CRgn clip;
-  clip.CreateRectRgn(client.left, client.top, client.right, client.bottom);
-  dc.SelectClipRgn(&clip);
-
-  int block = 0;
   CPen pen;
-  pen.CreatePen(PS_SOLID, 1, palettes.BlockColor(design, block));
+  pen.CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
   CPen* keptPen = dc.SelectObject(&pen);
 
   dc.SetMapMode(MM_ISOTROPIC);
@@ -80,30 +95,26 @@ void PaintDesign(CPixelBuffer& frame, const CDesign& design, const CPreviewView&
   else
     dc.SetWindowExt(extW, extH);
   dc.SetViewportExt(client.right, client.bottom);
-  dc.MoveTo(0, 0);
 
   std::size_t records = design.m_arrKind.size();
   if (design.m_arrX.size() < records) records = design.m_arrX.size();
   if (design.m_arrY.size() < records) records = design.m_arrY.size();
   const CRecords r{design.m_arrX.data(), design.m_arrY.data(), design.m_arrKind.data(), records};
-  const auto nextColor = [&] {
-    dc.SelectObject(keptPen);
-    pen.DeleteObject();
-    pen.CreatePen(PS_SOLID, 1, palettes.BlockColor(design, ++block));
-    dc.SelectObject(&pen);
+  CReversePaint paint(frame, dc.PenPixelWidth());
+  const auto map = dc.Mapping();
+  const auto blockRgb = [&](int block) {
+    return ColorRefToRgb(palettes.BlockColor(design, block) & 0x00FFFFFFu);
   };
   const int ox = view.offsetX, oy = view.offsetY;
   const CDesign& d = design;
   switch (view.rotation & 3) {
-    case 0: DrawRecords<0>(dc, r, -d.m_nMinX - ox, -d.m_nMinY - oy, nextColor); break;
-    case 1: DrawRecords<1>(dc, r, d.m_nMaxY - ox, -d.m_nMinX - oy, nextColor); break;
-    case 2: DrawRecords<2>(dc, r, d.m_nMaxX - ox, d.m_nMaxY - oy, nextColor); break;
-    default: DrawRecords<3>(dc, r, -d.m_nMinY - ox, d.m_nMaxX - oy, nextColor); break;
+    case 0: PaintRecords<0>(paint, r, -d.m_nMinX - ox, -d.m_nMinY - oy, map, blockRgb); break;
+    case 1: PaintRecords<1>(paint, r, d.m_nMaxY - ox, -d.m_nMinX - oy, map, blockRgb); break;
+    case 2: PaintRecords<2>(paint, r, d.m_nMaxX - ox, d.m_nMaxY - oy, map, blockRgb); break;
+    default: PaintRecords<3>(paint, r, -d.m_nMinY - ox, d.m_nMaxX - oy, map, blockRgb); break;
   }
-
   dc.SelectObject(keptPen);
   pen.DeleteObject();
-  clip.DeleteObject();
 }
 
 void PaintThumbnail(CPixelBuffer& frame, const std::uint8_t (&thumbnail)[kThumbnailBytes]) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "render/device_context.h"
+#include "render/stroke_spans.h"
 #include "render/wide_math.h"
 
 namespace {
@@ -35,12 +36,12 @@ void BresenhamSteps(std::uint32_t* p, i64 n, i64 e, i64 twoMi, i64 twoMa, i64 ma
 // halves rounded away from the start. Clipping works out the first and last step
 // inside the clip area from that formula, so a cut line paints exactly the
 // pixels of the uncut one.
-void CSoftDC::ThinLine(i64 x0, i64 y0, i64 x1, i64 y1, std::uint32_t rgb) {
-  const i64 cl = m_clipLeft, ct = m_clipTop, cr = m_clipRight, cb = m_clipBottom;
-  if (cl >= cr || ct >= cb) return;
+bool ThinStepsInClip(i64 x0, i64 y0, i64 x1, i64 y1, const CClipRect& clip, CThinSteps& steps) {
+  const i64 cl = clip.left, ct = clip.top, cr = clip.right, cb = clip.bottom;
+  if (cl >= cr || ct >= cb) return false;
   if (std::max(x0, x1) < cl || std::min(x0, x1) >= cr || std::max(y0, y1) < ct ||
       std::min(y0, y1) >= cb)
-    return;
+    return false;
   const i64 dx = x1 - x0, dy = y1 - y0;
   const i64 signX = dx >> 63, signY = dy >> 63;  // 0 or -1
   const i64 adx = (dx ^ signX) - signX, ady = (dy ^ signY) - signY;
@@ -66,7 +67,7 @@ void CSoftDC::ThinLine(i64 x0, i64 y0, i64 x1, i64 y1, std::uint32_t rgb) {
   const i64 mLo = sMi > 0 ? miLo - mi0 : mi0 - (miHi - 1);
   const i64 mHi = sMi > 0 ? miHi - 1 - mi0 : mi0 - miLo;
   if (aMi == 0) {
-    if (mLo > 0 || mHi < 0) return;
+    if (mLo > 0 || mHi < 0) return false;
   } else {
     const i128 twoMi = static_cast<i128>(2) * aMi;
     iLo = Clamp64(std::max<i128>(iLo, CeilDiv((2 * static_cast<i128>(mLo) - 1) * aMa, twoMi)),
@@ -74,7 +75,7 @@ void CSoftDC::ThinLine(i64 x0, i64 y0, i64 x1, i64 y1, std::uint32_t rgb) {
     iHi = Clamp64(std::min<i128>(iHi, CeilDiv((2 * static_cast<i128>(mHi) + 1) * aMa, twoMi) - 1),
                   iLo - 1, iHi);
   }
-  if (iLo > iHi) return;
+  if (iLo > iHi) return false;
 
   const i64 twoMa = 2 * aMa, twoMi = 2 * aMi;
   i64 m = 0, r = aMa;  // minor offset and remainder at step iLo
@@ -83,10 +84,25 @@ void CSoftDC::ThinLine(i64 x0, i64 y0, i64 x1, i64 y1, std::uint32_t rgb) {
     m = static_cast<i64>(t / twoMa);
     r = static_cast<i64>(t % twoMa);
   }
-  const i64 w = m_target.width;
   const i64 atMajor = ma0 + sMa * iLo, atMinor = mi0 + sMi * m;
-  std::uint32_t* p = m_target.pixels.data() + (pick(atMinor, atMajor) * w + pick(atMajor, atMinor));
-  const i64 majorStep = pick(sMa, sMa * w);
-  const i64 minorStep = pick(sMi * w, sMi);
-  BresenhamSteps(p, iHi - iLo + 1, r - twoMa, twoMi, twoMa, majorStep, minorStep, rgb);
+  steps.count = iHi - iLo + 1;
+  steps.x = pick(atMajor, atMinor);
+  steps.y = pick(atMinor, atMajor);
+  steps.error = r - twoMa;
+  steps.twoMinor = twoMi;
+  steps.twoMajor = twoMa;
+  steps.majorX = pick(sMa, 0);
+  steps.majorY = pick(0, sMa);
+  steps.minorX = pick(0, sMi);
+  steps.minorY = pick(sMi, 0);
+  return true;
+}
+
+void CSoftDC::ThinLine(i64 x0, i64 y0, i64 x1, i64 y1, std::uint32_t rgb) {
+  CThinSteps s;
+  if (!ThinStepsInClip(x0, y0, x1, y1, {m_clipLeft, m_clipTop, m_clipRight, m_clipBottom}, s))
+    return;
+  const i64 w = m_target.width;
+  BresenhamSteps(m_target.pixels.data() + (s.y * w + s.x), s.count, s.error, s.twoMinor,
+                 s.twoMajor, s.majorY * w + s.majorX, s.minorY * w + s.minorX, rgb);
 }

@@ -49,7 +49,8 @@ TEST_F(SaveAsTest, MenuEntryAndTheDialogOfEveryWrittenFormat) {
   const SaveFileRequest& asked = platform.saveRequests[0];
   EXPECT_EQ(asked.filter,
             "Brother (*.pes)|*.pes|Brother (*.pec)|*.pec|Tajima (*.dst)|*.dst|Pfaff (*.pcs)|*.pcs|"
-            "Janome (*.sew)|*.sew||");
+            "Janome (*.sew)|*.sew|Janome (*.jef)|*.jef|Husqvarna (*.vp3)|*.vp3|Melco (*.exp)|*.exp|"
+            "Singer (*.xxx)|*.xxx||");
   // The loaded file's own format is chosen first.
   EXPECT_EQ(asked.filterIndex, 3);
   EXPECT_EQ(asked.defaultExt, "dst");
