@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "formats/formats.h"
 #include "framework/version.h"
+#include "platform/posix/messages.h"
 #include "platform/posix/posix_memory.h"
 
 namespace {
@@ -16,32 +17,38 @@ namespace {
 struct Command {
   const char* name;
   int (*run)(const CliArgs&);
-  const char* usage;
+  const char* usage;  // for the catalogue; translated where it is printed
 };
 
 constexpr Command kCommands[] = {
-    {"info", RunInfo, "info FILE...        the five information texts of each file"},
-    {"dump", RunDump, "dump FILE           the loaded design state as JSON"},
+    {"info", RunInfo, TrLater("info FILE...        the five information texts of each file")},
+    {"dump", RunDump, TrLater("dump FILE           the loaded design state as JSON")},
     {"convert", RunConvert, nullptr},
     {"render", RunRender,
-     "render FILE OUT.png [--zoom Z] [--rotate N] [--scroll H,V] [--size WxH] [--thumbnail]\n"
-     "                      the preview frame (or the thumbnail frame) as PNG"},
+     TrLater("render FILE OUT.png [--zoom Z] [--rotate N] [--scroll H,V] [--size WxH] [--thumbnail]\n"
+             "                      the preview frame (or the thumbnail frame) as PNG")},
 };
 
 void PrintHelp(std::FILE* out) {
-  std::fprintf(out, "usage: nadelwerk-cli COMMAND [ARGS]\n\ncommands:\n");
+  std::fprintf(out, "%s\n\n%s\n", Tr("usage: nadelwerk-cli COMMAND [ARGS]"), Tr("commands:"));
   for (const Command& c : kCommands) {
     if (c.usage) {
-      std::fprintf(out, "  %s\n", c.usage);
+      std::fprintf(out, "  %s\n", Tr(c.usage));
       continue;
     }
     // convert names the formats it writes, from the format table.
-    std::fprintf(out, "  convert IN OUT      save IN as OUT (%s);\n", WrittenFormats(".", ", ", " or ").c_str());
-    std::fprintf(out, "  convert --to %s -o DIR IN...  each IN into DIR under its own name\n",
+    // TRANSLATORS: stands between the last two written formats: ".dst or .pcs".
+    const std::string written = WrittenFormats(".", ", ", Tr(" or "));
+    std::fprintf(out, "  ");
+    std::fprintf(out, Tr("convert IN OUT      save IN as OUT (%s);"), written.c_str());
+    std::fprintf(out, "\n  ");
+    std::fprintf(out, Tr("convert --to %s -o DIR IN...  each IN into DIR under its own name"),
                  WrittenFormats("", "|", "|").c_str());
+    std::fprintf(out, "\n");
   }
-  std::fprintf(out, "\n  --help              this text\n  --version           the program's version\n");
-  std::fprintf(out, "\nformats read: ");
+  std::fprintf(out, "\n  %s\n  %s\n", Tr("--help              this text"),
+               Tr("--version           the program's version"));
+  std::fprintf(out, "\n%s", Tr("formats read: "));
   for (std::size_t i = 0; i < Formats().size(); ++i)
     std::fprintf(out, "%s%s", i ? ", " : "", Formats()[i].name);
   std::fprintf(out, "\n");
@@ -52,6 +59,7 @@ void PrintHelp(std::FILE* out) {
 int main(int argc, char** argv) {
   // Large files load into huge pages where the kernel has them.
   SetBlockMemory(PosixBlockMemory());
+  UseUserLanguage();
   if (argc < 2) {
     PrintHelp(stderr);
     return kExitUsage;
@@ -72,10 +80,12 @@ int main(int argc, char** argv) {
     } catch (const std::bad_alloc&) {
       // Loads and saves report their own; this is memory for anything else
       // (a frame of the --size asked for, say).
-      std::fprintf(stderr, "nadelwerk-cli: not enough memory\n");
+      std::fprintf(stderr, "nadelwerk-cli: %s\n", Tr("not enough memory"));
       return kExitFileError;
     }
   }
-  std::fprintf(stderr, "nadelwerk-cli: unknown command '%s' (try --help)\n", command.c_str());
+  std::fprintf(stderr, "nadelwerk-cli: ");
+  std::fprintf(stderr, Tr("unknown command '%s' (try --help)"), command.c_str());
+  std::fprintf(stderr, "\n");
   return kExitUsage;
 }

@@ -13,15 +13,25 @@
 #include <string>
 #include <vector>
 
+#include "formats/formats.h"
 #include "framework/version.h"
+#include "platform/posix/messages.h"
 #include "thumbnailer/thumbnailer.h"
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: nadelwerk-thumbnailer [-s SIZE] INPUT OUTPUT\n"
-    "  INPUT   a design file (.pes .pec .dst .pcs .sew), as a path or a file:// URI\n"
-    "  OUTPUT  the PNG to write, SIZE pixels on its larger side (default 256, at most 2048)\n";
+// The extensions the usage names come from the format table.
+void PrintUsage(std::FILE* out) {
+  std::string extensions;
+  for (const FormatEntry& f : Formats()) extensions += (extensions.empty() ? "." : " .") + std::string(f.name);
+  std::fprintf(out, "%s\n  ", Tr("usage: nadelwerk-thumbnailer [-s SIZE] INPUT OUTPUT"));
+  std::fprintf(out, Tr("INPUT   a design file (%s), as a path or a file:// URI"), extensions.c_str());
+  std::fprintf(out, "\n  ");
+  std::fprintf(out, Tr("OUTPUT  the PNG to write, SIZE pixels on its larger side (default %d, at most %d)"),
+               kDefaultSize, kMaxSize);
+  std::fprintf(out, "\n");
+}
+
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
@@ -78,6 +88,7 @@ int Fail(const std::string& input, const std::string& reason) {
 
 int main(int argc, char** argv) {
   LimitResources();
+  UseUserLanguage();
   int size = kDefaultSize;
   std::vector<std::string> positional;
   bool options = true;
@@ -88,7 +99,7 @@ int main(int argc, char** argv) {
     } else if (a == "--") {
       options = false;
     } else if (a == "--help" || a == "-h") {
-      std::fputs(kUsage, stdout);
+      PrintUsage(stdout);
       return 0;
     } else if (a == "--version") {
       std::printf("nadelwerk-thumbnailer %s\n", kAppVersion);
@@ -99,12 +110,12 @@ int main(int argc, char** argv) {
         return kExitUsage;
       }
     } else {
-      std::fputs(kUsage, stderr);
+      PrintUsage(stderr);
       return kExitUsage;
     }
   }
   if (positional.size() != 2) {
-    std::fputs(kUsage, stderr);
+    PrintUsage(stderr);
     return kExitUsage;
   }
   const std::string& input = positional[0];
