@@ -164,9 +164,10 @@ std::string Substituted(std::string text, const std::string& date) {
 }
 
 // The formats that the Debian package's description names, as dpkg
-// substitution variables.
+// substitution variables; optional (?=), as the debug symbols' package
+// does not use them.
 std::string SubstVars() {
-  return "nadelwerk:Read=" + NameList(false, "and") + "\nnadelwerk:Written=" + NameList(true, "and") + "\n";
+  return "nadelwerk:Read?=" + NameList(false, "and") + "\nnadelwerk:Written?=" + NameList(true, "and") + "\n";
 }
 
 bool Write(const std::string& path, const std::string& text) {
