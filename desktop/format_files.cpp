@@ -6,8 +6,10 @@
 // AppStream metainfo, the man pages and the shell completion. @KEY@ in a
 // template stands for a list from the table (Substituted), the version of
 // project() or RELEASE_DATE (YYYY-MM-DD).
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <initializer_list>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -22,16 +24,19 @@ std::string Upper(std::string s) {
   return s;
 }
 
-std::string XmlText(const std::string& s) {
+// s with each character of the table replaced by its text.
+std::string Escaped(const std::string& s, std::initializer_list<std::pair<char, const char*>> table) {
   std::string out;
   for (char c : s) {
-    if (c == '&') out += "&amp;";
-    else if (c == '<') out += "&lt;";
-    else if (c == '>') out += "&gt;";
-    else if (c == '"') out += "&quot;";
+    const auto* hit = std::find_if(table.begin(), table.end(), [c](const auto& e) { return e.first == c; });
+    if (hit != table.end()) out += hit->second;
     else out += c;
   }
   return out;
+}
+
+std::string XmlText(const std::string& s) {
+  return Escaped(s, {{'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}});
 }
 
 // A signature as a shared-mime-info string value: printable bytes as they
@@ -105,15 +110,7 @@ std::string Joined(bool writtenOnly, const char* separator) {
 
 // Text for a roff line that does not begin a request: hyphens as minus signs,
 // backslashes escaped.
-std::string RoffText(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    if (c == '-') out += "\\-";
-    else if (c == '\\') out += "\\e";
-    else out += c;
-  }
-  return out;
-}
+std::string RoffText(const std::string& s) { return Escaped(s, {{'-', "\\-"}, {'\\', "\\e"}}); }
 
 // One tagged paragraph per format: its name, title, file pattern and MIME
 // type, and whether it is written.

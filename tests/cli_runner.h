@@ -1,5 +1,5 @@
 // Runs nadelwerk-cli (its path comes from the test target's NADELWERK_CLI
-// definition) with stderr discarded.
+// definition) with stderr discarded, or any command line.
 #pragma once
 #include <sys/wait.h>
 
@@ -11,8 +11,8 @@ struct CliRun {
   std::string out;  // what it printed on stdout
 };
 
-inline CliRun RunCli(const std::string& args) {
-  const std::string command = std::string(NADELWERK_CLI) + " " + args + " 2>/dev/null";
+// A shell command line, with what it prints on stdout.
+inline CliRun RunShell(const std::string& command) {
   CliRun run{-1, {}};
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;
@@ -22,6 +22,10 @@ inline CliRun RunCli(const std::string& args) {
   const int status = pclose(pipe);
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
+}
+
+inline CliRun RunCli(const std::string& args) {
+  return RunShell(std::string(NADELWERK_CLI) + " " + args + " 2>/dev/null");
 }
 
 inline int CliStatus(const std::string& args) { return RunCli(args).status; }
