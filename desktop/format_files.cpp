@@ -1,14 +1,21 @@
-// Writes the desktop files that name the formats, from the format table:
-//   nadelwerk-format-files TEMPLATE_DIR OUT_DIR
-// makes OUT_DIR/nadelwerk.xml (the shared-mime-info package) and, from the
-// templates, nadelwerk.desktop and nadelwerk.thumbnailer.
+// Writes the files that name the formats, from the format table:
+//   nadelwerk-format-files TEMPLATE_DIR OUT_DIR RELEASE_DATE [NAME...]
+// makes OUT_DIR/nadelwerk.xml (the shared-mime-info package),
+// OUT_DIR/formats.substvars (the Debian package's description) and OUT_DIR/NAME
+// from each TEMPLATE_DIR/NAME.in: the .desktop and thumbnailer entries, the
+// AppStream metainfo, the man pages and the shell completion. @KEY@ in a
+// template stands for a list from the table (Substituted), the version of
+// project() or RELEASE_DATE (YYYY-MM-DD).
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <initializer_list>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "formats/formats.h"
+#include "framework/version.h"
 
 namespace {
 
@@ -17,16 +24,19 @@ std::string Upper(std::string s) {
   return s;
 }
 
-std::string XmlText(const std::string& s) {
+// s with each character of the table replaced by its text.
+std::string Escaped(const std::string& s, std::initializer_list<std::pair<char, const char*>> table) {
   std::string out;
   for (char c : s) {
-    if (c == '&') out += "&amp;";
-    else if (c == '<') out += "&lt;";
-    else if (c == '>') out += "&gt;";
-    else if (c == '"') out += "&quot;";
+    const auto* hit = std::find_if(table.begin(), table.end(), [c](const auto& e) { return e.first == c; });
+    if (hit != table.end()) out += hit->second;
     else out += c;
   }
   return out;
+}
+
+std::string XmlText(const std::string& s) {
+  return Escaped(s, {{'&', "&amp;"}, {'<', "&lt;"}, {'>', "&gt;"}, {'"', "&quot;"}});
 }
 
 // A signature as a shared-mime-info string value: printable bytes as they
@@ -75,33 +85,86 @@ std::string MimePackage() {
   return xml.str();
 }
 
-// "DST, PCS or PES" with the word for "or".
-std::string WrittenList(const char* orWord) {
+// "DST, PCS or PES": the upper-cased names of the formats, written ones only
+// or all, with the word before the last.
+std::string NameList(bool writtenOnly, const char* lastWord) {
   std::vector<std::string> names;
   for (const FormatEntry& f : Formats())
-    if (f.encode) names.push_back(Upper(f.name));
+    if (f.encode || !writtenOnly) names.push_back(Upper(f.name));
   std::string out;
   for (std::size_t i = 0; i < names.size(); ++i) {
-    if (i) out += i + 1 == names.size() ? std::string(" ") + orWord + " " : ", ";
+    if (i) out += i + 1 == names.size() ? std::string(" ") + lastWord + " " : ", ";
     out += names[i];
   }
   return out;
 }
 
-std::string Substituted(std::string text) {
+// "pes|pec|dst": the lower-case names joined, for the completion's patterns
+// and the man pages' synopsis.
+std::string Joined(bool writtenOnly, const char* separator) {
+  std::string out;
+  for (const FormatEntry& f : Formats())
+    if (f.encode || !writtenOnly) out += (out.empty() ? "" : separator) + std::string(f.name);
+  return out;
+}
+
+// Text for a roff line that does not begin a request: hyphens as minus signs,
+// backslashes escaped.
+std::string RoffText(const std::string& s) { return Escaped(s, {{'-', "\\-"}, {'\\', "\\e"}}); }
+
+// One tagged paragraph per format: its name, title, file pattern and MIME
+// type, and whether it is written.
+std::string FormatsRoff(bool sayWritten) {
+  std::string out;
+  for (const FormatEntry& f : Formats()) {
+    out += ".TP\n.B " + std::string(f.name) + "\n" + RoffText(f.title) + " (\\fI*." + f.name + "\\fR, " +
+           RoffText(f.mimeType) + ")";
+    if (sayWritten) out += f.encode ? ": read and written" : ": read";
+    out += "\n";
+  }
+  return out;
+}
+
+std::string MediaTypes() {
+  std::string out;
+  for (const FormatEntry& f : Formats()) out += "    <mediatype>" + XmlText(f.mimeType) + "</mediatype>\n";
+  return out;
+}
+
+std::string Substituted(std::string text, const std::string& date) {
   std::string types, names;
   for (const FormatEntry& f : Formats()) {
     types += std::string(f.mimeType) + ";";
     names += Upper(f.name) + ";";
   }
-  const std::pair<std::string, std::string> keys[] = {{"@MIME_TYPES@", types},
-                                                      {"@FORMAT_NAMES@", names},
-                                                      {"@WRITTEN_EN@", WrittenList("or")},
-                                                      {"@WRITTEN_DE@", WrittenList("oder")}};
+  const std::pair<std::string, std::string> keys[] = {
+      {"@MIME_TYPES@", types},
+      {"@FORMAT_NAMES@", names},
+      {"@WRITTEN_EN@", NameList(true, "or")},
+      {"@WRITTEN_DE@", NameList(true, "oder")},
+      {"@WRITTEN_AND_EN@", NameList(true, "and")},
+      {"@WRITTEN_AND_DE@", NameList(true, "und")},
+      {"@READ_EN@", NameList(false, "and")},
+      {"@READ_DE@", NameList(false, "und")},
+      {"@READ_EXTENSIONS@", Joined(false, "|")},
+      {"@WRITTEN_EXTENSIONS@", Joined(true, "|")},
+      {"@WRITTEN_WORDS@", Joined(true, " ")},
+      {"@MEDIA_TYPES@", MediaTypes()},
+      {"@FORMATS_ROFF@", FormatsRoff(true)},
+      {"@READ_FORMATS_ROFF@", FormatsRoff(false)},
+      {"@VERSION@", kAppVersion},
+      {"@DATE@", date}};
   for (const auto& [key, value] : keys)
     for (auto at = text.find(key); at != std::string::npos; at = text.find(key, at + value.size()))
       text.replace(at, key.size(), value);
   return text;
+}
+
+// The formats that the Debian package's description names, as dpkg
+// substitution variables; optional (?=), as the debug symbols' package
+// does not use them.
+std::string SubstVars() {
+  return "nadelwerk:Read?=" + NameList(false, "and") + "\nnadelwerk:Written?=" + NameList(true, "and") + "\n";
 }
 
 bool Write(const std::string& path, const std::string& text) {
@@ -112,7 +175,8 @@ bool Write(const std::string& path, const std::string& text) {
   return static_cast<bool>(out);
 }
 
-bool FromTemplate(const std::string& templates, const std::string& out, const std::string& name) {
+bool FromTemplate(const std::string& templates, const std::string& out, const std::string& name,
+                  const std::string& date) {
   std::ifstream in(templates + "/" + name + ".in", std::ios::binary);
   if (!in) {
     std::fprintf(stderr, "nadelwerk-format-files: cannot read %s/%s.in\n", templates.c_str(), name.c_str());
@@ -120,19 +184,18 @@ bool FromTemplate(const std::string& templates, const std::string& out, const st
   }
   std::ostringstream text;
   text << in.rdbuf();
-  return Write(out + "/" + name, Substituted(text.str()));
+  return Write(out + "/" + name, Substituted(text.str(), date));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: nadelwerk-format-files TEMPLATE_DIR OUT_DIR\n");
+  if (argc < 4) {
+    std::fprintf(stderr, "usage: nadelwerk-format-files TEMPLATE_DIR OUT_DIR RELEASE_DATE [TEMPLATE...]\n");
     return 2;
   }
-  const std::string templates = argv[1], out = argv[2];
-  const bool ok = Write(out + "/nadelwerk.xml", MimePackage()) &&
-                  FromTemplate(templates, out, "nadelwerk.desktop") &&
-                  FromTemplate(templates, out, "nadelwerk.thumbnailer");
+  const std::string templates = argv[1], out = argv[2], date = argv[3];
+  bool ok = Write(out + "/nadelwerk.xml", MimePackage()) && Write(out + "/formats.substvars", SubstVars());
+  for (int i = 4; ok && i < argc; ++i) ok = FromTemplate(templates, out, argv[i], date);
   return ok ? 0 : 1;
 }

@@ -15,20 +15,25 @@
 
 #include "formats/formats.h"
 #include "framework/version.h"
+#include "platform/posix/messages.h"
 #include "platform/posix/posix_files.h"
 #include "platform/posix/standard_streams.h"
 #include "thumbnailer/thumbnailer.h"
 
 namespace {
 
-// The input formats are those of the format table.
-std::string Usage() {
+// The extensions the usage names come from the format table.
+void PrintUsage(std::FILE* out) {
   std::string extensions;
-  for (const FormatEntry& f : Formats()) extensions += std::string(extensions.empty() ? "." : " .") + f.name;
-  return "usage: nadelwerk-thumbnailer [-s SIZE] INPUT OUTPUT\n"
-         "  INPUT   a design file (" + extensions + "), as a path or a file:// URI\n"
-         "  OUTPUT  the PNG to write, SIZE pixels on its larger side (default 256, at most 2048)\n";
+  for (const FormatEntry& f : Formats()) extensions += (extensions.empty() ? "." : " .") + std::string(f.name);
+  std::fprintf(out, "%s\n  ", Tr("usage: nadelwerk-thumbnailer [-s SIZE] INPUT OUTPUT"));
+  std::fprintf(out, Tr("INPUT   a design file (%s), as a path or a file:// URI"), extensions.c_str());
+  std::fprintf(out, "\n  ");
+  std::fprintf(out, Tr("OUTPUT  the PNG to write, SIZE pixels on its larger side (default %d, at most %d)"),
+               kDefaultSize, kMaxSize);
+  std::fprintf(out, "\n");
 }
+
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
@@ -93,6 +98,7 @@ int Printed() {
 int main(int argc, char** argv) {
   TakeClosedStandardDescriptors();
   LimitResources();
+  UseUserLanguage();
   int size = kDefaultSize;
   std::vector<std::string> positional;
   bool options = true;
@@ -103,7 +109,7 @@ int main(int argc, char** argv) {
     } else if (a == "--") {
       options = false;
     } else if (a == "--help" || a == "-h") {
-      std::fputs(Usage().c_str(), stdout);
+      PrintUsage(stdout);
       return Printed();
     } else if (a == "--version") {
       std::printf("nadelwerk-thumbnailer %s\n", kAppVersion);
@@ -114,12 +120,12 @@ int main(int argc, char** argv) {
         return kExitUsage;
       }
     } else {
-      std::fputs(Usage().c_str(), stderr);
+      PrintUsage(stderr);
       return kExitUsage;
     }
   }
   if (positional.size() != 2) {
-    std::fputs(Usage().c_str(), stderr);
+    PrintUsage(stderr);
     return kExitUsage;
   }
   const std::string& input = positional[0];
