@@ -63,7 +63,7 @@ std::vector<unsigned> PecRecords() {
 }
 
 void ReadPhcOrPhb(benchmark::State& state, bool phb) {
-  PhcSpec s;
+  PhcLayout s;
   s.phb = phb;
   s.colors = {1, 2, 3, 4};
   s.stitches = PecRecords();

@@ -278,10 +278,10 @@ Seeds VipSeeds() {
 
 Seeds PhcSeeds(bool phb) {
   Seeds s;
-  PhcSpec plain;
+  PhcLayout plain;
   plain.phb = phb;
   s.push_back({"plain", PhcFile(plain)});
-  PhcSpec rich = plain;
+  PhcLayout rich = plain;
   rich.text = "LA:Stern";
   rich.colors = {28, 29, 65, 0};
   rich.pictures = {std::vector<unsigned>(228, 0x81), {0x0F}};

@@ -258,8 +258,8 @@ class OutOfMemoryKeepsColoursTest : public FileLoadingTest {
     large.thumbnail = std::vector<unsigned>(228, 0xF0);
     return large;
   }
-  static PhcSpec LargePhc(bool phb) {
-    PhcSpec large;
+  static PhcLayout LargePhc(bool phb) {
+    PhcLayout large;
     large.phb = phb;
     large.colors = {20, 30, 40};
     large.pictures.assign(3, std::vector<unsigned>(228, 0xF0));

@@ -6,7 +6,7 @@
 
 #include "tests/test_support.h"
 
-struct PhcSpec {
+struct PhcLayout {
   bool phb = false;
   std::string text = "Copyright by xxxxxxx industries LTD.";
   std::vector<unsigned> colors = {59};
@@ -24,7 +24,7 @@ struct PhcOffsets {
 // Lays out the header, the pictures, the chain's sections A, B and C and
 // the stitch block P0, and fills in the file length, L0, SA, SB, the three
 // "rest" fields and Ls.
-inline Bytes PhcFile(const PhcSpec& s, PhcOffsets* where = nullptr) {
+inline Bytes PhcFile(const PhcLayout& s, PhcOffsets* where = nullptr) {
   const bool b = s.phb;
   ByteBuilder f;
   auto put32 = [&f](std::size_t at, std::size_t v) {

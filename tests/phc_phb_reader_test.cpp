@@ -8,8 +8,8 @@ class PhcReaderTest : public ViewerTest, public ::testing::WithParamInterface<bo
  protected:
   bool Phb() const { return GetParam(); }
   const char* Ext() const { return Phb() ? "phb" : "phc"; }
-  PhcSpec Spec() const {
-    PhcSpec s;
+  PhcLayout Layout() const {
+    PhcLayout s;
     s.phb = Phb();
     return s;
   }
@@ -17,7 +17,7 @@ class PhcReaderTest : public ViewerTest, public ::testing::WithParamInterface<bo
 };
 
 TEST_P(PhcReaderTest, TheChainLeadsToThePecRecordsAfterTheLeadIn) {
-  PhcSpec s = Spec();
+  PhcLayout s = Layout();
   s.colors = {28, 29};
   s.text = "LA:Stern";
   s.stitches = {0x0A, 0x76,        // (10, -10)
@@ -39,13 +39,13 @@ TEST_P(PhcReaderTest, TheChainLeadsToThePecRecordsAfterTheLeadIn) {
   EXPECT_EQ(InfoTexts(), (std::vector<std::string>{Phb() ? "BROTHER-PHB" : "BROTHER-PHC", "Farben:  2",
                                                    "Breite:  10.1 mm", "H\xC3\xB6he:  0.2 mm", "Stiche: 3"}));
   // The copyright line is no name.
-  Read(Ext(), PhcFile(Spec()));
+  Read(Ext(), PhcFile(Layout()));
   EXPECT_EQ(dlg.m_strLabel, "");
   EXPECT_EQ(Decoded(), (std::vector<Record>{{10, 10, KIND_STITCH}, {30, 10, KIND_STITCH}}));
 }
 
 TEST_P(PhcReaderTest, ThePicturesOfAllBlocksMakeTheThumbnail) {
-  PhcSpec s = Spec();
+  PhcLayout s = Layout();
   s.colors = {5, 6, 7};
   s.pictures = {{0x01}, std::vector<unsigned>(228, 0), std::vector<unsigned>(228, 0)};
   s.pictures[1][227] = 0x80;  // bottom-right pixel of block 1's picture
@@ -62,7 +62,7 @@ TEST_P(PhcReaderTest, ThePicturesOfAllBlocksMakeTheThumbnail) {
   s.colors.clear();
   Read(Ext(), PhcFile(s));
   EXPECT_EQ(dlg.m_bHasThumbnail, FALSE);
-  Bytes many = PhcFile(Spec());
+  Bytes many = PhcFile(Layout());
   many[Phb() ? 0x71 : 0x4D] = 0xFF;
   many[Phb() ? 0x72 : 0x4E] = 0xFF;
   Read(Ext(), many);
@@ -72,7 +72,7 @@ TEST_P(PhcReaderTest, ThePicturesOfAllBlocksMakeTheThumbnail) {
 
 TEST_P(PhcReaderTest, EveryLinkIsCheckedBeforeItIsFollowed) {
   PhcOffsets at{};
-  const Bytes good = PhcFile(Spec(), &at);
+  const Bytes good = PhcFile(Layout(), &at);
   auto with = [&](std::size_t field, std::uint32_t value) {
     Bytes b = good;
     for (int i = 0; i < 4; ++i) b[field + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
