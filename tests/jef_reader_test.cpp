@@ -229,4 +229,3 @@ TEST_F(JefReaderTest, CorpusFilesDecodeAsTheirDescriptionSays) {
   }
 }
 
-TEST_F(JefReaderTest, CorpusTwinsAgreeWithTheirOtherFormats) { ExpectTwinsAgree("jef"); }

@@ -235,4 +235,3 @@ TEST_F(Vp3ReaderTest, CorpusFilesDecodeAsTheirDescriptionSays) {
   }
 }
 
-TEST_F(Vp3ReaderTest, CorpusTwinsAgreeWithTheirOtherFormats) { ExpectTwinsAgree("vp3"); }
