@@ -54,14 +54,19 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
 mkdir folder
-touch blume.pes STERN.DST rose.pcs notes.txt picture.png
+touch blume.pes STERN.DST rose.pcs notes.txt picture.png drawing.svg sheet.pdf
 expect "info's files" "STERN.DST blume.pes folder rose.pcs" "$(offers info '')"
 expect "a second file of info" "STERN.DST blume.pes folder rose.pcs" "$(offers info blume.pes '')"
 expect "dump's file" "STERN.DST blume.pes folder rose.pcs" "$(offers dump '')"
 expect "nothing after dump's file" "" "$(offers dump blume.pes '')"
-expect "render's picture" "folder picture.png" "$(offers render blume.pes '')"
-expect "render's picture after an option" "folder picture.png" "$(offers render --zoom 200 blume.pes '')"
-expect "convert's output" "STERN.DST folder rose.pcs" "$(offers convert blume.pes '')"
+expect "render's picture" "drawing.svg folder picture.png sheet.pdf" "$(offers render blume.pes '')"
+expect "render's picture after an option" "drawing.svg folder picture.png sheet.pdf" "$(offers render --zoom 200 blume.pes '')"
+# The three designs' formats are all written.
+expect "convert's output" "STERN.DST blume.pes folder rose.pcs" "$(offers convert blume.pes '')"
+expect "sheet's file" "STERN.DST blume.pes folder rose.pcs" "$(offers sheet '')"
+expect "sheet's PDF" "folder sheet.pdf" "$(offers sheet blume.pes '')"
+expect "sheet's paper" "a4 letter" "$(offers sheet blume.pes x.pdf --paper '')"
+expect "sheet's options" "--paper" "$(offers sheet blume.pes x.pdf --)"
 expect "convert's folder" "folder" "$(offers convert --to dst -o '')"
 expect "convert's inputs into a folder" "STERN.DST blume.pes folder rose.pcs" "$(offers convert --to dst -o folder blume.pes '')"
 [ $status = 0 ] && echo "completion: commands, options, formats and files as nadelwerk-cli takes them"
