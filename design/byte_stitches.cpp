@@ -78,10 +78,7 @@ int DecodeByteStitches(const std::uint8_t* at, int most, int yDirection, std::in
     y = static_cast<std::int16_t>(y + yDirection * Signed(at[2 * n + 1]));
     xs[n] = x;
     ys[n] = y;
-    bounds.minX = std::min(bounds.minX, x);
-    bounds.maxX = std::max(bounds.maxX, x);
-    bounds.minY = std::min(bounds.minY, y);
-    bounds.maxY = std::max(bounds.maxY, y);
+    bounds.Include(x, y);
   }
   return n;
 }

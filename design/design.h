@@ -5,6 +5,7 @@
 // that shows it: the main dialog derives from it and hears of each finished
 // read through OnDesignPublished.
 #pragma once
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -63,9 +64,9 @@ struct CThread {
   COLORREF color = 0;
   ThreadChart chart = ThreadChart::none;
   int index = -1;  // entry of chart; -1 when there is none
-  std::string name;
-  std::string catalog;
-  std::string brand;
+  std::string name = {};
+  std::string catalog = {};
+  std::string brand = {};
 };
 
 // What a reader sets when it finishes a read.
@@ -77,12 +78,18 @@ struct CDesignPublish {
   BOOL hasThumbnail = FALSE;
   bool keepRotation = false;    // only the DST reader keeps the user's turn
   std::array<std::string, 5> info;  // texts of the five information fields
-  std::string notice;           // shown once the design is drawn (PES multi-part)
+  std::string notice = {};      // shown once the design is drawn (PES multi-part)
 };
 
 // The smallest and largest X and Y of a run of stitches (AddStitchRun).
 struct CStitchBounds {
   std::int16_t minX, maxX, minY, maxY;
+  void Include(std::int16_t x, std::int16_t y) {
+    minX = std::min(minX, x);
+    maxX = std::max(maxX, x);
+    minY = std::min(minY, y);
+    maxY = std::max(maxY, y);
+  }
 };
 
 // Widens bounds by the count positions of xs and ys, for decoders that

@@ -26,10 +26,7 @@ std::int64_t DecodeStitchPairs(CDesign& design, const std::uint8_t* data, std::i
         cy = static_cast<std::int16_t>(cy - static_cast<std::int8_t>(data[p + 1]));
         xs[n] = cx;
         ys[n] = cy;
-        b.minX = std::min(b.minX, cx);
-        b.maxX = std::max(b.maxX, cx);
-        b.minY = std::min(b.minY, cy);
-        b.maxY = std::max(b.maxY, cy);
+        b.Include(cx, cy);
       }
       x = cx;
       y = cy;

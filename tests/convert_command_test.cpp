@@ -297,7 +297,10 @@ TEST(ConvertCommandTest, WritesBrotherAndJanomeFilesAndRefusesOnStderr) {
 
   // The usage names every written format.
   const CliRun usage = RunCliErrors("convert " + small);
-  for (const FormatEntry& f : Formats())
-    if (f.encode) EXPECT_NE(usage.out.find(std::string(".") + f.name), std::string::npos) << f.name;
+  for (const FormatEntry& f : Formats()) {
+    if (f.encode) {
+      EXPECT_NE(usage.out.find(std::string(".") + f.name), std::string::npos) << f.name;
+    }
+  }
   EXPECT_EQ(usage.status, 2);
 }

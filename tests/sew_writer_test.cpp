@@ -186,7 +186,9 @@ TEST(StepSplit, PiecesLieOnTheLineAddUpAndStayWithinTheRecord) {
       }
       EXPECT_EQ(x, dx);
       EXPECT_EQ(y, dy);
-      if (std::max(std::abs(dx), std::abs(dy)) > limit) EXPECT_GT(n, 1);
+      if (std::max(std::abs(dx), std::abs(dy)) > limit) {
+        EXPECT_GT(n, 1);
+      }
     }
   }
   // Halves round up: 5 in two pieces is 3, then 2.

@@ -231,7 +231,9 @@ TEST_F(Vp3ReaderTest, CorpusFilesDecodeAsTheirDescriptionSays) {
     EXPECT_EQ(dlg.m_nStitchCount, e.records + e.blockMoves) << e.name;
     EXPECT_EQ(dlg.m_nColorCount, e.blocks) << e.name;
     EXPECT_EQ(dlg.m_threads.size(), static_cast<std::size_t>(e.blocks)) << e.name;
-    if (e.bounds) EXPECT_EQ(BoundsOf(dlg), *e.bounds) << e.name;
+    if (e.bounds) {
+      EXPECT_EQ(BoundsOf(dlg), *e.bounds) << e.name;
+    }
   }
 }
 
