@@ -4,20 +4,17 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "bench/bench_viewer.h"
 #include "export/dst_writer.h"
-#include "export/exp_writer.h"
-#include "export/jef_writer.h"
 #include "export/pcs_writer.h"
-#include "export/pec_writer.h"
-#include "export/pes_writer.h"
 #include "export/sew_writer.h"
-#include "export/vp3_writer.h"
-#include "export/xxx_writer.h"
+#include "formats/formats.h"
 
 namespace {
 
@@ -106,22 +103,19 @@ void TimeEncoder(benchmark::State& state, Encoder encode) {
   state.counters["bytes"] = static_cast<double>(size);
 }
 
-// The DST encoder under the same conditions, the reference of the others.
-void BM_EncodeDst(benchmark::State& state) { TimeEncoder(state, EncodeDst); }
-BENCHMARK(BM_EncodeDst)->Unit(benchmark::kMillisecond);
-void BM_EncodeExp(benchmark::State& state) { TimeEncoder(state, EncodeExp); }
-BENCHMARK(BM_EncodeExp)->Unit(benchmark::kMillisecond);
-void BM_EncodeXxx(benchmark::State& state) { TimeEncoder(state, EncodeXxx); }
-BENCHMARK(BM_EncodeXxx)->Unit(benchmark::kMillisecond);
-void BM_EncodeJef(benchmark::State& state) { TimeEncoder(state, EncodeJef); }
-BENCHMARK(BM_EncodeJef)->Unit(benchmark::kMillisecond);
-void BM_EncodeVp3(benchmark::State& state) { TimeEncoder(state, EncodeVp3); }
-BENCHMARK(BM_EncodeVp3)->Unit(benchmark::kMillisecond);
-// The Brother writers: records, thread list and the 1 + 11 icons drawn.
-void BM_EncodePes(benchmark::State& state) { TimeEncoder(state, EncodePes); }
-BENCHMARK(BM_EncodePes)->Unit(benchmark::kMillisecond);
-void BM_EncodePec(benchmark::State& state) { TimeEncoder(state, EncodePec); }
-BENCHMARK(BM_EncodePec)->Unit(benchmark::kMillisecond);
+// Every encoder of the format table under the same conditions (DST's the
+// reference of the others), as BM_EncodeDst, BM_EncodePes, ...; the Brother
+// writers draw their 1 + 11 icons too. PCS and SEW refuse a design this long:
+// their block builders are timed instead.
+const bool kEncodersRegistered = [] {
+  for (const FormatEntry& format : Formats()) {
+    if (!format.encode || format.code == FORMAT_PCS || format.code == FORMAT_SEW) continue;
+    std::string name = std::string("BM_Encode") + format.name;
+    name[9] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[9])));
+    benchmark::RegisterBenchmark(name.c_str(), TimeEncoder, format.encode)->Unit(benchmark::kMillisecond);
+  }
+  return true;
+}();
 
 // The SEW file with its header and every picture; the encoder refuses this
 // design, whose blocks are longer than a block's 16-bit word count.

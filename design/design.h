@@ -34,16 +34,18 @@ constexpr int kFileColorEntries = 16;
 
 // The format a design was read from (m_nFormat). Formats beyond the first
 // five take codes of their own from 16 on.
-constexpr std::int16_t FORMAT_BROTHER = 1;  // PES and PEC
-constexpr std::int16_t FORMAT_PCS = 2;
-constexpr std::int16_t FORMAT_DST = 4;
-constexpr std::int16_t FORMAT_SEW = 8;
-constexpr std::int16_t FORMAT_JEF = 16;
-constexpr std::int16_t FORMAT_VP3 = 32;
-constexpr std::int16_t FORMAT_EXP = 64;
-constexpr std::int16_t FORMAT_XXX = 128;
-constexpr std::int16_t FORMAT_HUS = 256;
-constexpr std::int16_t FORMAT_VIP = 512;
+enum : std::int16_t {
+  FORMAT_BROTHER = 1,  // PES and PEC
+  FORMAT_PCS = 2,
+  FORMAT_DST = 4,
+  FORMAT_SEW = 8,
+  FORMAT_JEF = 16,
+  FORMAT_VP3 = 32,
+  FORMAT_EXP = 64,
+  FORMAT_XXX = 128,
+  FORMAT_HUS = 256,
+  FORMAT_VIP = 512,
+};
 
 // Colour of blocks whose index has no table entry.
 constexpr COLORREF kFallbackColor = RGB(0, 0, 0);

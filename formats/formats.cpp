@@ -93,17 +93,17 @@ constexpr FormatEntry kFormats[] = {
      .mimeType = "application/x-xxx", .code = FORMAT_XXX, .read = ReadXxx, .encode = EncodeXxx,
      .allFilesRank = 8, .plausible = PlausibleXxx},
     {.extension = ".HUS", .name = "hus", .title = "Husqvarna Viking HUS", .maker = "Husqvarna",
-     .mimeType = "application/x-hus", .code = FORMAT_HUS, .read = ReadHus, .encode = nullptr,
+     .mimeType = "application/x-hus", .code = FORMAT_HUS, .read = ReadHus,
      .allFilesRank = 9, .signatures = kHusSignatures, .plausible = PlausibleHus},
     {.extension = ".VIP", .name = "vip", .title = "Pfaff VIP", .maker = "Pfaff",
-     .mimeType = "application/x-vip", .code = FORMAT_VIP, .read = ReadVip, .encode = nullptr,
+     .mimeType = "application/x-vip", .code = FORMAT_VIP, .read = ReadVip,
      .allFilesRank = 10, .signatures = kVipSignatures, .plausible = PlausibleVip},
     // Brother's containers around a PEC stitch block: PEC thread indices.
     {.extension = ".PHC", .name = "phc", .title = "Brother PHC", .maker = "Brother", .mimeType = "application/x-phc",
-     .code = FORMAT_BROTHER, .read = ReadPhc, .encode = nullptr, .allFilesRank = 11, .signatures = kPhcSignatures,
+     .code = FORMAT_BROTHER, .read = ReadPhc, .allFilesRank = 11, .signatures = kPhcSignatures,
      .plausible = PlausiblePhc},
     {.extension = ".PHB", .name = "phb", .title = "Brother PHB", .maker = "Brother", .mimeType = "application/x-phb",
-     .code = FORMAT_BROTHER, .read = ReadPhb, .encode = nullptr, .allFilesRank = 12, .signatures = kPhbSignatures,
+     .code = FORMAT_BROTHER, .read = ReadPhb, .allFilesRank = 12, .signatures = kPhbSignatures,
      .plausible = PlausiblePhb},
 };
 

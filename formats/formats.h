@@ -30,7 +30,7 @@ struct FormatEntry {
   const char* mimeType;   // "application/x-pes"
   std::int16_t code;      // FORMAT_..., what the reader leaves in m_nFormat
   void (*read)(CDesign& design, int len);
-  Encoder encode;         // nullptr when the format is not written
+  Encoder encode = nullptr;  // nullptr: the format is read, not written
   // Where the format's pattern stands in the open dialog's first choice.
   int allFilesRank;
   // What a file of the format carries, where it has anything reliable
