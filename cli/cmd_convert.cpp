@@ -23,9 +23,6 @@
 
 namespace {
 
-// ".dst or .pcs"
-std::string WrittenExtensions() { return WrittenFormats(".", ", ", Tr(" or ")); }
-
 int Usage() {
   std::fprintf(stderr,
                Tr("usage: nadelwerk-cli convert IN OUT            (OUT ending in %s)\n"
@@ -140,6 +137,11 @@ std::string WrittenFormats(const char* prefix, const char* separator, const char
   for (std::size_t i = 0; i < names.size(); ++i)
     out += (i == 0 ? "" : i + 1 == names.size() ? lastSeparator : separator) + names[i];
   return out;
+}
+
+std::string WrittenExtensions() {
+  // TRANSLATORS: stands between the last two written formats: ".dst or .pcs".
+  return WrittenFormats(".", ", ", Tr(" or "));
 }
 
 int RunConvert(const CliArgs& args) {
