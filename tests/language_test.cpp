@@ -215,8 +215,12 @@ TEST(LanguageTest, TheWindowsFileMessagesAreEnglishOutsideGerman) {
   EXPECT_EQ(WithoutDir(RunIn(kGerman, NADELWERK_CLI, args, "fr").out, dir), missing.english) << kNoGerman;
   EXPECT_EQ(WithoutDir(RunIn("fr_FR.UTF-8", NADELWERK_CLI, args).out, dir), missing.english);
   EXPECT_EQ(WithoutDir(RunIn("C.UTF-8", NADELWERK_CLI, args).out, dir), missing.english);
-  // German as the user's second choice: the programs and the window alike.
+  // German as the user's second choice, or asked for by LANGUAGE under
+  // C.UTF-8: the programs and the window alike. Under C gettext ignores
+  // LANGUAGE, and so does the window's English.
   EXPECT_EQ(WithoutDir(RunIn(kGerman, NADELWERK_CLI, args, "fr:de").out, dir), missing.german) << kNoGerman;
+  EXPECT_EQ(WithoutDir(RunIn("C.UTF-8", NADELWERK_CLI, args, "de").out, dir), missing.german);
+  EXPECT_EQ(WithoutDir(RunIn("C", NADELWERK_CLI, args, "de").out, dir), missing.english);
 }
 
 TEST(LanguageTest, WriterRefusalsFollowTheLocale) {

@@ -53,29 +53,23 @@ std::string CatalogueLanguage() {
   return header.substr(from, header.find_first_of("_\n", from) - from);
 }
 
-bool IsCLocale(const char* name) {
-  return !name || std::strcmp(name, "C") == 0 || std::strcmp(name, "POSIX") == 0 ||
-         std::strncmp(name, "C.", 2) == 0 || std::strncmp(name, "POSIX.", 6) == 0;
-}
-
 // For a user who does not get German, the window's texts come from the
 // English catalogue, or from one in the user's language where there is
 // one: English goes last in the LANGUAGE list that gettext tries in turn.
 // glibc's gettext answers every lookup with its msgid (here German) under
-// the C and POSIX locales and ignores LANGUAGE there. For them the messages
-// take C.UTF-8, which gettext does not treat so, and LANGUAGE English
-// alone: the user's LANGUAGE had no effect, and must not start having one
-// on the programs' own texts now. (tests/language_test.cpp fails when the
+// the C locale and ignores LANGUAGE there. Under it the messages take
+// C.UTF-8, which gettext does not treat so, and LANGUAGE English alone: the
+// user's LANGUAGE had no effect, and must not start having one on the
+// programs' own texts now. (tests/language_test.cpp fails when the
 // window's texts stay German under LANG=C.)
 void FallBackToEnglish() {
   const char* messages = std::setlocale(LC_MESSAGES, nullptr);
   std::string languages;
-  if (IsCLocale(messages)) {
+  if (!messages || std::strcmp(messages, "C") == 0 || std::strcmp(messages, "POSIX") == 0) {
     std::setlocale(LC_MESSAGES, "C.UTF-8");
   } else {
     const char* asked = std::getenv("LANGUAGE");
-    languages = asked && *asked ? asked : messages;
-    languages += ":";
+    languages = std::string(asked && *asked ? asked : messages) + ":";
   }
   setenv("LANGUAGE", (languages + "en").c_str(), 1);
   // Lookups made so far are cached: a new text domain starts afresh.
