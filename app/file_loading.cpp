@@ -7,11 +7,12 @@
 
 #include "app/viewer_dlg.h"
 #include "formats/formats.h"
+#include "framework/window_words.h"
 
 namespace {
 
-// After the file's path: what a file shows that is not what its name says.
-constexpr const char* kNoDesignInFile = " enth\xC3\xA4lt kein lesbares Stickmuster.";
+// What a file shows that is not what its name says; %s is its path.
+constexpr const char* kNoDesignInFile = WindowWordsLater("%s enth\xC3\xA4lt kein lesbares Stickmuster.");
 
 // The part of a path after its last separator.
 std::string BareName(const std::string& path) {
@@ -86,7 +87,7 @@ LoadOutcome CViewerDlg::LoadFile(const std::string& path, const std::string& tes
   // Before any reader runs, so that the design shown stays as it is.
   const FormatEntry* reader = ContentReader(*named, ByteView(m_fileData, len));
   if (!reader) {
-    Platform().NoticeBox(path + kNoDesignInFile);
+    Platform().NoticeBox(Filled(WindowWords(kNoDesignInFile), {path}));
     return m_lastLoad = LoadOutcome::unreadable;
   }
   try {

@@ -85,7 +85,7 @@ void CViewerDlg::SaveFormat(const FormatEntry& format, const SaveFileRequest& re
     return;
   }
   if (!m_bLoaded) {
-    Platform().PlainMessageBox(kNoDesignMessage);
+    Platform().PlainMessageBox(WindowWords(kNoDesignMessage));
     m_lastSave = SaveOutcome::refused;
     return;
   }
@@ -120,7 +120,7 @@ SaveFileRequest CViewerDlg::SaveAsRequest() const {
 void CViewerDlg::OnSaveAs() {
   const std::vector<const FormatEntry*> formats = WrittenFormats();
   if (!m_bLoaded || formats.empty()) {
-    Platform().PlainMessageBox(kNoDesignMessage);
+    Platform().PlainMessageBox(WindowWords(kNoDesignMessage));
     m_lastSave = SaveOutcome::refused;
     return;
   }

@@ -8,13 +8,14 @@
 #include "app/viewer_dlg.h"
 #include "export/encoder.h"
 #include "framework/platform.h"
+#include "framework/window_words.h"
 
 // The context menu's entry for the worksheet, and its save dialog's filter.
 inline constexpr const char* kWorksheetMenuEntry = "Arbeitsblatt speichern...";
 inline constexpr const char* kWorksheetFilter = "PDF-Dokument (*.pdf)|*.pdf";
 
 // Shown by every save when nothing has been loaded yet.
-inline constexpr const char* kNoDesignMessage = "Noch keine g\xC3\xBCltigen Daten geladen !";
+inline constexpr const char* kNoDesignMessage = WindowWordsLater("Noch keine g\xC3\xBCltigen Daten geladen !");
 
 // The save dialog of a writer: its default extension and filter, the default
 // name from the loaded file, the current folder, overwrite prompt, no

@@ -14,7 +14,7 @@ CWorksheetRequest CViewerDlg::WorksheetRequest(Paper paper) const {
 
 void CViewerDlg::OnSaveWorksheet() {
   if (!m_bLoaded) {
-    Platform().PlainMessageBox(kNoDesignMessage);
+    Platform().PlainMessageBox(WindowWords(kNoDesignMessage));
     m_lastSave = SaveOutcome::refused;
     return;
   }

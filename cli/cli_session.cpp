@@ -1,20 +1,30 @@
 #include "cli/cli_session.h"
 
+#include <cstdarg>
 #include <cstdio>
 
 #include "framework/file_error.h"
+#include "platform/posix/messages.h"
 
 bool CliSession::LoadOrReport(const std::string& path) {
   switch (Load(path)) {
     case LoadOutcome::loaded:
       return true;
     case LoadOutcome::noReader:
-      std::fprintf(stderr, "nadelwerk-cli: %s: not a design file (no reader for its extension)\n",
-                   path.c_str());
+      SayAbout(path, "%s", Tr("not a design file (no reader for its extension)"));
       return false;
     default:
       return false;  // the file-error report has been printed
   }
+}
+
+void SayAbout(const std::string& subject, const char* format, ...) {
+  std::fprintf(stderr, "nadelwerk-cli: %s: ", subject.c_str());
+  va_list args;
+  va_start(args, format);
+  std::vfprintf(stderr, format, args);
+  va_end(args);
+  std::fputc('\n', stderr);
 }
 
 std::string LowerExtension(const std::string& path) {

@@ -19,6 +19,10 @@ class CliSession : public CHeadlessViewer {
   std::string InfoText(int field) { return Info(kInfoFieldIds[field]); }
 };
 
+// One line on stderr about subject (a file): "nadelwerk-cli: SUBJECT: "
+// and the message.
+__attribute__((format(printf, 2, 3))) void SayAbout(const std::string& subject, const char* format, ...);
+
 // The extension of path after its last dot, lower-cased ("svg"); empty
 // when its last part has none.
 std::string LowerExtension(const std::string& path);

@@ -18,15 +18,16 @@
 #include "cli/commands.h"
 #include "cli/output_names.h"
 #include "export/encoder.h"
+#include "platform/posix/messages.h"
 #include "platform/posix/posix_files.h"
 
 namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: nadelwerk-cli convert IN OUT            (OUT ending in %s)\n"
-               "       nadelwerk-cli convert --to %s -o DIR [--force] IN...\n",
-               WrittenFormats(".", ", ", " or ").c_str(), WrittenFormats("", "|", "|").c_str());
+               Tr("usage: nadelwerk-cli convert IN OUT            (OUT ending in %s)\n"
+                  "       nadelwerk-cli convert --to %s -o DIR [--force] IN...\n"),
+               WrittenExtensions().c_str(), WrittenFormats("", "|", "|").c_str());
   return kExitUsage;
 }
 
@@ -41,10 +42,6 @@ std::string ExtensionOf(const std::string& path) {
   const std::string name = BaseName(path);
   const auto dot = name.rfind('.');
   return dot == std::string::npos ? std::string() : name.substr(dot + 1);
-}
-
-void Say(const std::string& input, const std::string& text) {
-  std::fprintf(stderr, "nadelwerk-cli: %s: %s\n", input.c_str(), text.c_str());
 }
 
 enum class Result { written, skipped, refused, failed };
@@ -78,7 +75,7 @@ void PlanBatch(std::vector<BatchJob>& jobs, bool force) {
   for (BatchJob& job : jobs) {
     const auto id = FileIdOf(job.out);
     if (const auto input = id ? inputs.find(*id) : inputs.end(); input != inputs.end()) {
-      Say(job.in, "refused, its output " + job.out + " is the input " + input->second->in);
+      SayAbout(job.in, Tr("refused, its output %s is the input %s"), job.out.c_str(), input->second->in.c_str());
       job.decided = Result::refused;
       continue;
     }
@@ -89,14 +86,15 @@ void PlanBatch(std::vector<BatchJob>& jobs, bool force) {
                             : linked != existing.end() ? linked->second
                                                        : nullptr;
     if (other) {
-      Say(job.in, "refused, its output " + job.out + " is also the output of " + other->in);
+      SayAbout(job.in, Tr("refused, its output %s is also the output of %s"), job.out.c_str(),
+               other->in.c_str());
       job.decided = Result::refused;
       continue;
     }
     // A link counts as a file, even one that leads nowhere.
     std::error_code ec;
     if (!force && std::filesystem::exists(std::filesystem::symlink_status(job.out, ec))) {
-      Say(job.in, "skipped, " + job.out + " exists and is kept (--force replaces it)");
+      SayAbout(job.in, Tr("skipped, %s exists and is kept (--force replaces it)"), job.out.c_str());
       job.decided = Result::skipped;
       continue;
     }
@@ -121,9 +119,11 @@ int RunBatch(const FormatEntry& format, const std::string& dir, const CliArgs& i
     }
     ++counts[static_cast<int>(result)];
   }
-  std::fprintf(stderr, "nadelwerk-cli: %d written, %d skipped, %d refused, %d failed\n",
-               counts[static_cast<int>(Result::written)], counts[static_cast<int>(Result::skipped)],
-               counts[static_cast<int>(Result::refused)], counts[static_cast<int>(Result::failed)]);
+  std::fprintf(stderr, "nadelwerk-cli: ");
+  std::fprintf(stderr, Tr("%d written, %d skipped, %d refused, %d failed"), counts[static_cast<int>(Result::written)],
+               counts[static_cast<int>(Result::skipped)], counts[static_cast<int>(Result::refused)],
+               counts[static_cast<int>(Result::failed)]);
+  std::fprintf(stderr, "\n");
   return counts[static_cast<int>(Result::written)] == static_cast<int>(jobs.size()) ? 0 : kExitFileError;
 }
 
@@ -137,6 +137,11 @@ std::string WrittenFormats(const char* prefix, const char* separator, const char
   for (std::size_t i = 0; i < names.size(); ++i)
     out += (i == 0 ? "" : i + 1 == names.size() ? lastSeparator : separator) + names[i];
   return out;
+}
+
+std::string WrittenExtensions() {
+  // TRANSLATORS: stands between the last two written formats: ".dst or .pcs".
+  return WrittenFormats(".", ", ", Tr(" or "));
 }
 
 int RunConvert(const CliArgs& args) {
@@ -161,13 +166,12 @@ int RunConvert(const CliArgs& args) {
     if (inputs.size() != 2) return Usage();
     const FormatEntry* format = WritableFormat(ExtensionOf(inputs[1]));
     if (!format) {
-      std::fprintf(stderr, "nadelwerk-cli: %s: the output must end in %s\n", inputs[1].c_str(),
-                   WrittenFormats(".", ", ", " or ").c_str());
+      SayAbout(inputs[1], Tr("the output must end in %s"), WrittenExtensions().c_str());
       return kExitUsage;
     }
     // OUT is replaced if it exists, but never when it is IN itself.
     if (SameFile(inputs[0], inputs[1])) {
-      Say(inputs[0], "refused, the output " + inputs[1] + " is this input");
+      SayAbout(inputs[0], Tr("refused, the output %s is this input"), inputs[1].c_str());
       return kExitFileError;
     }
     CliSession session;

@@ -7,6 +7,7 @@
 
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "platform/posix/messages.h"
 #include "platform/posix/standard_streams.h"
 
 namespace {
@@ -144,7 +145,7 @@ void Thumbnail(CJsonOut& out, const CViewerDlg& d) {
 
 int RunDump(const CliArgs& args) {
   if (args.size() != 1) {
-    std::fprintf(stderr, "usage: nadelwerk-cli dump FILE\n");
+    std::fprintf(stderr, "%s\n", Tr("usage: nadelwerk-cli dump FILE"));
     return kExitUsage;
   }
   CliSession session;

@@ -2,10 +2,11 @@
 
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "platform/posix/messages.h"
 
 int RunInfo(const CliArgs& args) {
   if (args.empty()) {
-    std::fprintf(stderr, "usage: nadelwerk-cli info FILE...\n");
+    std::fprintf(stderr, "%s\n", Tr("usage: nadelwerk-cli info FILE..."));
     return kExitUsage;
   }
   int status = 0;

@@ -10,16 +10,20 @@
 
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "platform/posix/messages.h"
 #include "picture/design_pictures.h"
 #include "platform/png/png_file.h"
 #include "platform/posix/posix_files.h"
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: nadelwerk-cli render FILE OUT.png [--zoom 100|125|150|200|300] [--rotate 0-3]\n"
-    "                            [--scroll H,V] [--size WxH] [--thumbnail]\n"
-    "       nadelwerk-cli render FILE OUT.svg|OUT.pdf   the design at true size\n";
+int Usage() {
+  std::fprintf(stderr, "%s\n",
+               Tr("usage: nadelwerk-cli render FILE OUT.png [--zoom 100|125|150|200|300] [--rotate 0-3]\n"
+                  "                            [--scroll H,V] [--size WxH] [--thumbnail]\n"
+                  "       nadelwerk-cli render FILE OUT.svg|OUT.pdf   the design at true size"));
+  return kExitUsage;
+}
 
 struct RenderOptions {
   std::string input;
@@ -89,11 +93,11 @@ int RenderVector(const RenderOptions& o, VectorFormat format) {
   try {
     bytes = DesignVectorPicture(session.dlg, format);
   } catch (const std::runtime_error& e) {
-    std::fprintf(stderr, "nadelwerk-cli: %s: the picture could not be made (%s)\n", o.output.c_str(), e.what());
+    SayAbout(o.output, Tr("the picture could not be made (%s)"), e.what());
     return kExitFileError;
   }
   if (bytes.empty()) {
-    std::fprintf(stderr, "nadelwerk-cli: %s: the design has no stitches\n", o.input.c_str());
+    SayAbout(o.input, "%s", Tr("the design has no stitches"));
     return kExitFileError;
   }
   return WriteOrReport(session, o.output, bytes, /*synced=*/false) ? 0 : kExitFileError;
@@ -103,25 +107,21 @@ int RenderVector(const RenderOptions& o, VectorFormat format) {
 
 int RunRender(const CliArgs& args) {
   RenderOptions o;
-  if (!ParseOptions(args, o)) {
-    std::fputs(kUsage, stderr);
-    return kExitUsage;
-  }
+  if (!ParseOptions(args, o)) return Usage();
   // The picture never replaces the design it shows (a link or a hard link
   // to it included).
   if (SameFile(o.input, o.output)) {
-    std::fprintf(stderr, "nadelwerk-cli: %s: refused, the output %s is this input\n", o.input.c_str(),
-                 o.output.c_str());
+    SayAbout(o.input, Tr("refused, the output %s is this input"), o.output.c_str());
     return kExitFileError;
   }
   const std::string ext = LowerExtension(o.output);
   if (ext != "png" && ext != "svg" && ext != "pdf") {
-    std::fprintf(stderr, "nadelwerk-cli: %s: render writes .png, .svg or .pdf\n", o.output.c_str());
+    SayAbout(o.output, "%s", Tr("render writes .png, .svg or .pdf"));
     return kExitUsage;
   }
   if (ext != "png") {
     if (o.view) {
-      std::fprintf(stderr, "nadelwerk-cli: the view options apply to .png only\n");
+      std::fprintf(stderr, "nadelwerk-cli: %s\n", Tr("the view options apply to .png only"));
       return kExitUsage;
     }
     return RenderVector(o, ext == "svg" ? VectorFormat::svg : VectorFormat::pdf);

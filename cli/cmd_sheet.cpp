@@ -7,11 +7,15 @@
 
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "platform/posix/messages.h"
 #include "picture/worksheet.h"
 
 namespace {
 
-constexpr const char* kUsage = "usage: nadelwerk-cli sheet FILE OUT.pdf [--paper a4|letter]\n";
+int Usage() {
+  std::fprintf(stderr, "%s\n", Tr("usage: nadelwerk-cli sheet FILE OUT.pdf [--paper a4|letter]"));
+  return kExitUsage;
+}
 
 }  // namespace
 
@@ -20,25 +24,18 @@ int RunSheet(const CliArgs& args) {
   Paper paper = Paper::a4;
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--paper" && i + 1 < args.size()) {
-      if (!ParsePaper(args[++i], paper)) {
-        std::fputs(kUsage, stderr);
-        return kExitUsage;
-      }
+      if (!ParsePaper(args[++i], paper)) return Usage();
     } else if (args[i].size() > 1 && args[i][0] == '-') {
-      std::fputs(kUsage, stderr);
-      return kExitUsage;
+      return Usage();
     } else {
       positional.push_back(args[i]);
     }
   }
-  if (positional.size() != 2) {
-    std::fputs(kUsage, stderr);
-    return kExitUsage;
-  }
+  if (positional.size() != 2) return Usage();
   const std::string& input = positional[0];
   const std::string& output = positional[1];
   if (LowerExtension(output) != "pdf") {
-    std::fprintf(stderr, "nadelwerk-cli: %s: the worksheet is written as .pdf\n", output.c_str());
+    SayAbout(output, "%s", Tr("the worksheet is written as .pdf"));
     return kExitUsage;
   }
   CliSession session(false);
@@ -47,7 +44,7 @@ int RunSheet(const CliArgs& args) {
   try {
     pdf = WorksheetPdf(session.dlg, session.dlg.WorksheetRequest(paper));
   } catch (const std::runtime_error& e) {
-    std::fprintf(stderr, "nadelwerk-cli: %s: the worksheet could not be made (%s)\n", output.c_str(), e.what());
+    SayAbout(output, Tr("the worksheet could not be made (%s)"), e.what());
     return kExitFileError;
   }
   // A document to keep: synced to disk like a converted design.

@@ -15,3 +15,6 @@ int RunSheet(const CliArgs& args);
 // The written formats as the help shows them: "dst|pcs" with separator "|",
 // ".dst or .pcs" with prefix "." and last separator " or ".
 std::string WrittenFormats(const char* prefix, const char* separator, const char* lastSeparator);
+// The written formats as the user reads them: ".dst or .pcs", in the
+// user's language.
+std::string WrittenExtensions();

@@ -44,8 +44,7 @@ void PrintHelp(std::FILE* out) {
       continue;
     }
     // convert names the formats it writes, from the format table.
-    // TRANSLATORS: stands between the last two written formats: ".dst or .pcs".
-    const std::string written = WrittenFormats(".", ", ", Tr(" or "));
+    const std::string written = WrittenExtensions();
     std::fprintf(out, "  ");
     std::fprintf(out, Tr("convert IN OUT      save IN as OUT (%s);"), written.c_str());
     std::fprintf(out, "\n  ");

@@ -25,6 +25,7 @@
 #include "design/byte_view.h"
 #include "design/info_text.h"
 #include "design/pec_section.h"
+#include "framework/window_words.h"
 
 namespace {
 
@@ -32,7 +33,8 @@ constexpr std::int64_t kFirstSectionField = 8;
 constexpr std::int64_t kPartCountField = 12;
 constexpr std::int64_t kSearchDistance = 32;
 
-const char kMultiPartNotice[] = "Multipart-Design !\n\nVor Konvertierung mit Splitfix zerlegen !";
+constexpr const char* kMultiPartNotice =
+    WindowWordsLater("Multipart-Design !\n\nVor Konvertierung mit Splitfix zerlegen !");
 
 bool IsMultiPartVersion(const ByteView& file) {
   if (!file.Has(6, 2)) return false;
@@ -136,6 +138,6 @@ void CDesign::ReadPes(int len) {
   }
 
   publish.info[4] = StitchesText(m_nStitchCount);
-  if (multiPart) publish.notice = kMultiPartNotice;
+  if (multiPart) publish.notice = WindowWords(kMultiPartNotice);
   PublishDesign(publish);
 }

@@ -22,6 +22,7 @@
 
 #include "export/dst_writer.h"
 #include "export/record_walk.h"
+#include "framework/window_words.h"
 
 namespace {
 
@@ -230,7 +231,7 @@ CEncoded EncodeDst(const CDesign& design, const CEncodeRequest& request) {
   // The header's count has seven digits; a file that holds more records
   // than it can say would be read short by machines.
   if (DstStitchCount(design) > kMaxStitchCount)
-    return Refusal("Mehr als 9999999 Stiche, Konvertierung abgebrochen");
+    return Refusal(WindowWords("Mehr als 9999999 Stiche, Konvertierung abgebrochen"));
   CEncoded result;
   BuildDstBlock(design, result.bytes, design.m_strLabel.empty() ? request.stem : design.m_strLabel);
   return result;

@@ -24,6 +24,7 @@
 #include "design/jef.h"
 #include "design/thread_charts.h"
 #include "export/centred_walk.h"
+#include "framework/window_words.h"
 
 namespace {
 
@@ -95,9 +96,9 @@ CEncoded EncodeJef(const CDesign& design, const CEncodeRequest&) {
     }
   }
   if (!hoop)
-    return Refusal("Design " + Millimetres(placed.Width()) + " x " + Millimetres(placed.Height()) +
-                   " mm passt in keinen Janome-Rahmen (h\xC3\xB6" "chstens 200.0 x 200.0 mm), "
-                   "Konvertierung abgebrochen");
+    return Refusal(Filled(WindowWords("Design %s x %s mm passt in keinen Janome-Rahmen (h\xC3\xB6"
+                                      "chstens 200.0 x 200.0 mm), Konvertierung abgebrochen"),
+                          {Millimetres(placed.Width()), Millimetres(placed.Height())}));
 
   // One pass to count, so that the file is asked for once at its size.
   std::size_t data = 2;  // the end code

@@ -20,6 +20,7 @@
 #include "design/thread_charts.h"
 #include "export/pcs_writer.h"
 #include "export/record_walk.h"
+#include "framework/window_words.h"
 
 namespace {
 
@@ -186,11 +187,12 @@ std::int64_t BuildPcsBlock(const CDesign& dlg, std::vector<std::uint8_t>& block)
 
 CEncoded EncodePcs(const CDesign& design, const CEncodeRequest&) {
   if (design.m_nColorCount > kMaxColorsFromOtherFormats && design.m_nFormat != FORMAT_PCS)
-    return Refusal("Mehr als 16 Farben, Konvertierung abgebrochen");
+    return Refusal(WindowWords("Mehr als 16 Farben, Konvertierung abgebrochen"));
   CEncoded result;
   // The count field holds 16 bits; a reader would stop after that many.
   if (BuildPcsBlock(design, result.bytes) > kMaxStitchRecords)
-    return Refusal("Mehr als 65535 Stiche, Konvertierung abgebrochen");
-  if (design.m_nStitchCount > kWarnStitches) result.warnings.push_back("Warnung: Mehr als 14000 Stiche ");
+    return Refusal(WindowWords("Mehr als 65535 Stiche, Konvertierung abgebrochen"));
+  if (design.m_nStitchCount > kWarnStitches)
+    result.warnings.push_back(WindowWords("Warnung: Mehr als 14000 Stiche "));
   return result;
 }

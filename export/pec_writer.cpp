@@ -50,6 +50,7 @@
 #include "export/bit_picture.h"
 #include "export/piece_walk.h"
 #include "export/thread_indices.h"
+#include "framework/window_words.h"
 
 namespace {
 
@@ -213,9 +214,9 @@ CEncoded EncodePecFile(const CDesign& design, const CEncodeRequest& request,
                        std::span<const std::uint8_t> header) {
   const Stream stream = PlanStream(design);
   const int blocks = stream.plan.blocks;
-  if (blocks > kMaxBlocks) return Refusal("Mehr als 255 Farben, Konvertierung abgebrochen");
+  if (blocks > kMaxBlocks) return Refusal(WindowWords("Mehr als 255 Farben, Konvertierung abgebrochen"));
   const std::size_t length = kBlockHeader + stream.recordBytes + 1;
-  if (length > kMaxBlockLength) return Refusal("Zu viele Stiche, Konvertierung abgebrochen");
+  if (length > kMaxBlockLength) return Refusal(WindowWords("Zu viele Stiche, Konvertierung abgebrochen"));
 
   const std::size_t icons = static_cast<std::size_t>(blocks) + 1;
   CEncoded result;

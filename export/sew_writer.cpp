@@ -43,6 +43,7 @@
 #include "export/bit_picture.h"
 #include "export/piece_walk.h"
 #include "export/thread_indices.h"
+#include "framework/window_words.h"
 
 namespace {
 
@@ -257,9 +258,9 @@ void BuildSewBlock(const CDesign& design, std::vector<std::uint8_t>& block) {
 
 CEncoded EncodeSew(const CDesign& design, const CEncodeRequest&) {
   const Layout layout = PlanLayout(design);
-  if (layout.plan.blocks > kSlots) return Refusal("Mehr als 12 Farben, Konvertierung abgebrochen");
+  if (layout.plan.blocks > kSlots) return Refusal(WindowWords("Mehr als 12 Farben, Konvertierung abgebrochen"));
   if (*std::max_element(layout.words.begin(), layout.words.end()) > kMaxWords)
-    return Refusal("Zu viele Stiche in einer Farbe, Konvertierung abgebrochen");
+    return Refusal(WindowWords("Zu viele Stiche in einer Farbe, Konvertierung abgebrochen"));
   CEncoded result;
   Build(design, layout, result.bytes);
   return result;

@@ -27,6 +27,7 @@
 #include "design/thread_charts.h"
 #include "design/vp3.h"
 #include "export/centred_walk.h"
+#include "framework/window_words.h"
 
 namespace {
 
@@ -150,7 +151,7 @@ CEncoded EncodeVp3(const CDesign& design, const CEncodeRequest&) {
         blocks.emplace_back();
         blocks.back().startX = x, blocks.back().startY = y;
       });
-  if (tooMany) return Refusal("Mehr als 255 Farben, Konvertierung abgebrochen");
+  if (tooMany) return Refusal(WindowWords("Mehr als 255 Farben, Konvertierung abgebrochen"));
   blocks.back().endX = end.x, blocks.back().endY = end.y;
   blocks.back().data += sizeof kTrim;
   ++records;

@@ -27,6 +27,7 @@
 #include "design/thread_charts.h"
 #include "design/xxx_format.h"
 #include "export/step_pieces.h"
+#include "framework/window_words.h"
 
 namespace {
 
@@ -64,7 +65,8 @@ std::uint32_t Extent(std::int16_t min, std::int16_t max) {
 
 CEncoded EncodeXxx(const CDesign& design, const CEncodeRequest&) {
   // The colour count field has 16 bits; a reader would read that few colours.
-  if (design.m_nColorCount > kMaxColors) return Refusal("Mehr als 65535 Farben, Konvertierung abgebrochen");
+  if (design.m_nColorCount > kMaxColors)
+    return Refusal(WindowWords("Mehr als 65535 Farben, Konvertierung abgebrochen"));
   std::size_t recordBytes = 0;
   std::uint32_t records = 1;  // the end block
   ForEachStepPiece(design, kLimits, [&](int dx, int dy, std::uint8_t kind) {

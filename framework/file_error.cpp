@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "framework/platform.h"
+#include "framework/window_words.h"
 
 namespace {
 
@@ -12,25 +13,27 @@ struct CauseMessage {
 };
 
 constexpr CauseMessage kMessages[] = {
-    {FileCause::none, "Kein Fehler aufgetreten."},
-    {FileCause::genericException, "Ein unbekannter Fehler ist beim Zugriff auf %1 aufgetreten."},
-    {FileCause::fileNotFound, "%1 wurde nicht gefunden."},
-    {FileCause::badPath, "%1 enth\xC3\xA4lt eine ung\xC3\xBCltige Pfadangabe."},
+    {FileCause::none, WindowWordsLater("Kein Fehler aufgetreten.")},
+    {FileCause::genericException, WindowWordsLater("Ein unbekannter Fehler ist beim Zugriff auf %s aufgetreten.")},
+    {FileCause::fileNotFound, WindowWordsLater("%s wurde nicht gefunden.")},
+    {FileCause::badPath, WindowWordsLater("%s enth\xC3\xA4lt eine ung\xC3\xBCltige Pfadangabe.")},
     {FileCause::tooManyOpenFiles,
-     "%1 konnte nicht ge\xC3\xB6" "ffnet werden, da zu viele Dateien ge\xC3\xB6" "ffnet sind."},
-    {FileCause::accessDenied, "Zugriff auf %1 wurde verwehrt."},
-    {FileCause::invalidFile, "Eine ung\xC3\xBCltige Dateikennung war mit %1 verbunden."},
+     WindowWordsLater("%s konnte nicht ge\xC3\xB6" "ffnet werden, da zu viele Dateien ge\xC3\xB6" "ffnet sind.")},
+    {FileCause::accessDenied, WindowWordsLater("Zugriff auf %s wurde verwehrt.")},
+    {FileCause::invalidFile, WindowWordsLater("Eine ung\xC3\xBCltige Dateikennung war mit %s verbunden.")},
     {FileCause::removeCurrentDir,
-     "Das Verzeichnis %1 konnte nicht entfernt werden, da es das aktuelle Verzeichnis ist. "},
-    {FileCause::directoryFull, "%1 konnte nicht erstellt werden, da das Verzeichnis voll ist."},
-    {FileCause::badSeek, "Positionierungsfehler auf %1."},
-    {FileCause::hardIO, "Ein Hardware-E/A-Fehler wurde w\xC3\xA4hrend des Zugriffs auf %1 gemeldet."},
+     WindowWordsLater("Das Verzeichnis %s konnte nicht entfernt werden, da es das aktuelle Verzeichnis ist. ")},
+    {FileCause::directoryFull, WindowWordsLater("%s konnte nicht erstellt werden, da das Verzeichnis voll ist.")},
+    {FileCause::badSeek, WindowWordsLater("Positionierungsfehler auf %s.")},
+    {FileCause::hardIO,
+     WindowWordsLater("Ein Hardware-E/A-Fehler wurde w\xC3\xA4hrend des Zugriffs auf %s gemeldet.")},
     {FileCause::sharingViolation,
-     "Eine Zugriffsverletzung ist w\xC3\xA4hrend des Zugriffs auf %1 aufgetreten."},
-    {FileCause::lockViolation, "Eine Sperrverletzung ist w\xC3\xA4hrend des Zugriffs auf %1 aufgetreten."},
-    {FileCause::diskFull, "Beim Zugriff auf %1 wurde ein voller Datentr\xC3\xA4ger gemeldet."},
+     WindowWordsLater("Eine Zugriffsverletzung ist w\xC3\xA4hrend des Zugriffs auf %s aufgetreten.")},
+    {FileCause::lockViolation,
+     WindowWordsLater("Eine Sperrverletzung ist w\xC3\xA4hrend des Zugriffs auf %s aufgetreten.")},
+    {FileCause::diskFull, WindowWordsLater("Beim Zugriff auf %s wurde ein voller Datentr\xC3\xA4ger gemeldet.")},
     {FileCause::endOfFile,
-     "Es wurde versucht, auf eine Stelle hinter dem Ende von %1 zuzugreifen."},
+     WindowWordsLater("Es wurde versucht, auf eine Stelle hinter dem Ende von %s zuzugreifen.")},
 };
 
 struct ErrnoCause {
@@ -76,13 +79,11 @@ FileCause FileCauseFromErrno(int err) {
 }
 
 std::string FileErrorMessage(const CFileException& e) {
-  std::string text = kMessages[1].message;
+  const char* text = kMessages[1].message;
   for (const CauseMessage& entry : kMessages)
     if (entry.cause == e.m_cause) text = entry.message;
-  const std::string name = e.m_strFileName.empty() ? "eine unbenannte Datei" : e.m_strFileName;
-  const auto at = text.find("%1");
-  if (at != std::string::npos) text.replace(at, 2, name);
-  return text;
+  if (e.m_strFileName.empty()) return Filled(WindowWords(text), {WindowWords("eine unbenannte Datei")});
+  return Filled(WindowWords(text), {e.m_strFileName});
 }
 
 void ReportFileError(IPlatform& platform, const CFileException& e) {

@@ -31,10 +31,11 @@ struct CFileException {
 // Maps an errno value of this platform to its cause.
 FileCause FileCauseFromErrno(int err);
 
-// The German text of the report: the cause's message with "%1" replaced by the
-// file name, or by "eine unbenannte Datei" when the exception carries none.
+// The text of the report, German as the window shows it (framework/
+// window_words.h): the cause's message with the file name in it, or
+// "eine unbenannte Datei" when the exception carries none.
 std::string FileErrorMessage(const CFileException& e);
 
 class IPlatform;
-// Shows a failed file operation as the modal report with its German text.
+// Shows a failed file operation as the modal report with that text.
 void ReportFileError(IPlatform& platform, const CFileException& e);

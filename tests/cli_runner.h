@@ -1,5 +1,6 @@
 // Runs nadelwerk-cli (its path comes from the test target's NADELWERK_CLI
-// definition) with stderr discarded, or capturing stderr alone.
+// definition) with stderr discarded, or capturing stderr alone, under the C
+// locale whatever the tester's language: its messages in English.
 #pragma once
 #include <sys/wait.h>
 
@@ -24,14 +25,14 @@ inline CliRun RunShell(const std::string& command) {
   return run;
 }
 
-inline CliRun RunCli(const std::string& args) {
-  return RunShell(std::string(NADELWERK_CLI) + " " + args + " 2>/dev/null");
-}
+inline std::string CliCommand() { return std::string("LC_ALL=C ") + NADELWERK_CLI; }
+
+inline CliRun RunCli(const std::string& args) { return RunShell(CliCommand() + " " + args + " 2>/dev/null"); }
 
 inline int CliStatus(const std::string& args) { return RunCli(args).status; }
 
 // What nadelwerk-cli printed on stderr; its stdout goes where stdoutTo
 // sends it (discarded unless told otherwise: ">/dev/full", ">&-").
 inline CliRun RunCliErrors(const std::string& args, const std::string& stdoutTo = ">/dev/null") {
-  return RunShell(std::string(NADELWERK_CLI) + " " + args + " 2>&1 " + stdoutTo);
+  return RunShell(CliCommand() + " " + args + " 2>&1 " + stdoutTo);
 }

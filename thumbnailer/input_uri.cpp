@@ -1,6 +1,7 @@
 // INPUT as thumbnail hosts give it: %u is a URI, %i a path.
 #include <cctype>
 
+#include "platform/posix/messages.h"
 #include "thumbnailer/thumbnailer.h"
 
 namespace {
@@ -36,7 +37,7 @@ int HexDigit(char c) {
 bool InputToPath(const std::string& input, std::string& path, std::string& reason) {
   if (!StartsWithNoCase(input, "file:")) {
     if (HasOtherScheme(input)) {
-      reason = "not a local file";
+      reason = Tr("not a local file");
       return false;
     }
     path = input;
@@ -48,13 +49,13 @@ bool InputToPath(const std::string& input, std::string& path, std::string& reaso
     const auto slash = rest.find('/', 2);
     const std::string host = rest.substr(2, slash == std::string::npos ? std::string::npos : slash - 2);
     if (!host.empty() && !(host.size() == 9 && StartsWithNoCase(host, "localhost"))) {
-      reason = "not a local file";
+      reason = Tr("not a local file");
       return false;
     }
     rest = slash == std::string::npos ? std::string() : rest.substr(slash);
   }
   if (rest.empty() || rest[0] != '/') {
-    reason = "not a file URI";
+    reason = Tr("not a file URI");
     return false;
   }
   path.clear();
@@ -66,14 +67,15 @@ bool InputToPath(const std::string& input, std::string& path, std::string& reaso
     const int hi = i + 2 < rest.size() ? HexDigit(rest[i + 1]) : -1;
     const int lo = hi >= 0 ? HexDigit(rest[i + 2]) : -1;
     if (lo < 0) {
-      reason = "broken escape in the file URI";
+      reason = Tr("broken escape in the file URI");
       return false;
     }
     // A slash or a zero byte escaped inside a segment would name another
     // file than the URI does (file:///dir%2Fname.dst is one name, not dir/name.dst).
     const char c = static_cast<char>(hi * 16 + lo);
     if (c == '/' || c == '\0') {
-      reason = c == '/' ? "escaped '/' in a segment of the file URI" : "escaped zero byte in the file URI";
+      reason = c == '/' ? Tr("escaped '/' in a segment of the file URI")
+                        : Tr("escaped zero byte in the file URI");
       return false;
     }
     path += c;

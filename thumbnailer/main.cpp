@@ -89,7 +89,7 @@ int Fail(const std::string& input, const std::string& reason) {
 // The status after printing to stdout: a failure when the text was lost.
 int Printed() {
   const int err = CloseStandardOutput();
-  if (err) std::fprintf(stderr, "nadelwerk-thumbnailer: standard output: %s\n", std::strerror(err));
+  if (err) std::fprintf(stderr, "nadelwerk-thumbnailer: %s: %s\n", Tr("standard output"), std::strerror(err));
   return err ? kExitFailed : 0;
 }
 
@@ -116,7 +116,9 @@ int main(int argc, char** argv) {
       return Printed();
     } else if (a == "-s" && i + 1 < argc) {
       if (!ParseSize(argv[++i], size)) {
-        std::fprintf(stderr, "nadelwerk-thumbnailer: SIZE must be 1 to %d pixels\n", kMaxSize);
+        std::fprintf(stderr, "nadelwerk-thumbnailer: ");
+        std::fprintf(stderr, Tr("SIZE must be 1 to %d pixels"), kMaxSize);
+        std::fprintf(stderr, "\n");
         return kExitUsage;
       }
     } else {
@@ -134,11 +136,11 @@ int main(int argc, char** argv) {
   std::string path, reason;
   if (!InputToPath(input, path, reason)) return Fail(input, reason);
   // Through a link or a hard link alike: the picture never replaces the design.
-  if (SameFile(path, output)) return Fail(path, "OUTPUT is this input file, not written");
+  if (SameFile(path, output)) return Fail(path, Tr("OUTPUT is this input file, not written"));
   try {
     if (!MakeThumbnail(path, output, size, reason)) return Fail(path, reason);
   } catch (const std::bad_alloc&) {
-    return Fail(path, "out of memory");
+    return Fail(path, Tr("out of memory"));
   }
   return 0;
 }

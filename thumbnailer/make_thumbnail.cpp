@@ -4,11 +4,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <memory>
 
 #include "picture/design_pictures.h"
 #include "platform/headless/headless_viewer.h"
 #include "platform/png/png_file.h"
+#include "platform/posix/messages.h"
 #include "platform/posix/posix_files.h"
 #include "thumbnailer/thumbnailer.h"
 
@@ -100,30 +102,33 @@ bool MakeThumbnail(const std::string& path, const std::string& output, int size,
     case LoadOutcome::loaded:
       break;
     case LoadOutcome::noReader:
-      reason = "not a design file (no reader for its extension)";
+      reason = Tr("not a design file (no reader for its extension)");
       return false;
     case LoadOutcome::fileError:
-      if (files.Refused())
-        reason = "larger than " + std::to_string(kMaxInputBytes >> 20) + " MiB, not read";
-      else
-        reason = viewer.platform.notices.empty() ? "cannot be read" : viewer.platform.notices.back();
+      if (files.Refused()) {
+        char text[256];
+        std::snprintf(text, sizeof text, Tr("larger than %d MiB, not read"), static_cast<int>(kMaxInputBytes >> 20));
+        reason = text;
+      } else {
+        reason = viewer.platform.notices.empty() ? Tr("cannot be read") : viewer.platform.notices.back();
+      }
       return false;
     case LoadOutcome::unreadable:  // the report names the file
       reason = viewer.platform.notices.back();
       return false;
     default:
-      reason = "no file given";
+      reason = Tr("no file given");
       return false;
   }
 
   CPixelBuffer picture;
   if (!DrawDesignThumbnail(viewer.dlg, size, picture)) {
-    reason = "the design has no stitches";
+    reason = Tr("the design has no stitches");
     return false;
   }
   const std::vector<std::uint8_t> png = EncodePng(picture, {.alpha = true});
   if (png.empty()) {
-    reason = "the picture could not be encoded";
+    reason = Tr("the picture could not be encoded");
     return false;
   }
   try {

@@ -56,14 +56,16 @@ lintian --fail-on error,warning --display-info "$out/nadelwerk_${version}_${arch
 echo "lintian: no errors, no warnings" >&2
 
 # What lintian cannot know: that the package holds every piece, and that the
-# programs in it run and speak German from the package's own catalogue.
+# programs in it run, speak German from the package's own catalogue and
+# print the window's texts in English under the C locale.
 contents=$(dpkg-deb -c "$deb" | awk '{print $NF}')
 for f in bin/nadelwerk bin/nadelwerk-cli bin/nadelwerk-thumbnailer \
   share/man/man1/nadelwerk.1.gz share/man/man1/nadelwerk-cli.1.gz \
   share/man/man1/nadelwerk-thumbnailer.1.gz share/applications/nadelwerk.desktop \
   share/mime/packages/nadelwerk.xml share/thumbnailers/nadelwerk.thumbnailer \
   share/metainfo/org.nadelwerk.Nadelwerk.metainfo.xml share/bash-completion/completions/nadelwerk-cli \
-  share/locale/de/LC_MESSAGES/nadelwerk.mo share/icons/hicolor/scalable/apps/nadelwerk.svg \
+  share/locale/de/LC_MESSAGES/nadelwerk.mo share/locale/en/LC_MESSAGES/nadelwerk-window.mo \
+  share/icons/hicolor/scalable/apps/nadelwerk.svg \
   share/icons/hicolor/48x48/apps/nadelwerk.png; do
   grep -qx "./usr/$f" <<<"$contents" || { echo "$deb lacks /usr/$f" >&2; exit 1; }
 done
@@ -77,5 +79,9 @@ if locale -a 2>/dev/null | grep -qix 'de_DE.utf-\?8'; then
   env -u LANGUAGE -u LC_ALL LANG=de_DE.UTF-8 "$unpacked/usr/bin/nadelwerk-cli" --help | grep -q '^Aufruf:' ||
     { echo "the package's nadelwerk-cli does not speak German under de_DE.UTF-8" >&2; exit 1; }
 fi
+# The window's German texts in English from the package's catalogue.
+said=$(env -u LANGUAGE -u LC_ALL LANG=C "$unpacked/usr/bin/nadelwerk-cli" info "$out/none.dst" 2>&1 || true)
+[ "$said" = "$out/none.dst was not found." ] ||
+  { echo "the package's nadelwerk-cli does not report a missing file in English under C" >&2; exit 1; }
 echo "package: every piece in it, its programs run" >&2
 echo "$deb"
