@@ -44,7 +44,7 @@ class CStraightRun {
   void Start(int x0, int y0, int x1, int y1) {
     m_x0 = x0;
     m_y0 = y0;
-    const double qx = x1 - x0, qy = y1 - y0, d = std::hypot(qx, qy);
+    const double qx = x1 - x0, qy = y1 - y0, d = std::sqrt(qx * qx + qy * qy);
     m_lo = {qx / d, qy / d};
     m_hi = m_lo;
     Narrow(qx, qy, d);
@@ -52,7 +52,7 @@ class CStraightRun {
   // Whether the run, ending at its last point, may go on to (x, y) as one
   // straight line; narrows the cone by the new point when it may.
   bool Extend(int x, int y) {
-    const double qx = x - m_x0, qy = y - m_y0, d = std::hypot(qx, qy);
+    const double qx = x - m_x0, qy = y - m_y0, d = std::sqrt(qx * qx + qy * qy);
     const bool inside = Cross(m_lo, qx, qy) >= 0 && Cross(qx, qy, m_hi) >= 0 && qx * m_lo.x + qy * m_lo.y > 0;
     if (!inside || d <= m_tolerance) return false;
     Narrow(qx, qy, d);
