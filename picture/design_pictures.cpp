@@ -44,7 +44,7 @@ void DrawInto(CPixelBuffer& picture, const CDesign& design, const CSewnExtent& e
                {.lineWidth = lineWidth / scale,
                 .edgeWidth = edgeWidth / scale,
                 .coverageBand = kPixelBand,
-                .linesPerStroke = 1024,
+                .linesPerStroke = 4096,
                 .mergeTolerance = 0.25 / scale});
     ThrowIfFailed(cairo_status(cr.cr));
   }
