@@ -33,18 +33,14 @@ void DrawInto(CPixelBuffer& picture, const CDesign& design, const CSewnExtent& e
     // Cairo's coarser anti-aliasing (17 levels of coverage) looks the same
     // at thumbnail sizes and scans in two thirds of the time; the bound of
     // the coverage cells and the merged rows of a fill (a quarter pixel)
-    // take most of the rest. A round end or join is drawn as a polygon
-    // that strays from the circle by the tolerance at most (cairo's default
-    // is a tenth of a pixel): at a line 2.7 pixels wide, the thumbnails'
-    // usual width, that is 6 corners instead of 18, at most a fifth of a
-    // pixel off the circle, and a fifth less to stroke and scan.
+    // take most of the rest.
     cairo_set_antialias(cr.cr, CAIRO_ANTIALIAS_FAST);
-    cairo_set_tolerance(cr.cr, 0.75);
+    cairo_set_tolerance(cr.cr, kThumbnailTolerance);
     DrawDesign(cr.cr, design, extent,
                {.lineWidth = lineWidth / scale,
                 .edgeWidth = edgeWidth / scale,
                 .coverageBand = kPixelBand,
-                .linesPerStroke = 4096,
+                .linesPerStroke = 1024,
                 .mergeTolerance = 0.25 / scale});
     ThrowIfFailed(cairo_status(cr.cr));
   }
