@@ -21,7 +21,8 @@ namespace {
 
 void DrawInto(CPixelBuffer& picture, const CDesign& design, const CSewnExtent& extent, double margin,
               double scale, double lineWidth, double edgeWidth) {
-  // ARGB32 rows are whole words: the stride is the width in words.
+  // An ARGB32 pixel is one word, so the picture's rows are cairo's stride
+  // (width * 4 bytes) apart.
   CSurfaceHolder surface{cairo_image_surface_create_for_data(
       reinterpret_cast<unsigned char*>(picture.pixels.data()), CAIRO_FORMAT_ARGB32, picture.width,
       picture.height, picture.width * 4)};

@@ -17,15 +17,12 @@ constexpr COLORREF kRed = RGB(220, 20, 30);
 
 class ThumbnailDrawingTest : public ViewerTest {
  protected:
-  void LoadColored(const std::vector<Record>& records, std::vector<COLORREF> colors) {
+  // The design of records, block k in colors[k].
+  void LoadColored(const std::vector<Record>& records, const std::vector<COLORREF>& colors) {
     LoadDesign(records, FORMAT_DST);
     dlg.m_bThreadColors = TRUE;
-    dlg.m_threads.clear();
-    for (COLORREF c : colors) {
-      CThread thread;
-      thread.color = c;
-      dlg.m_threads.push_back(thread);
-    }
+    dlg.m_threads.assign(colors.size(), CThread{});
+    for (std::size_t k = 0; k < colors.size(); ++k) dlg.m_threads[k].color = colors[k];
   }
 
   // The design drawn as a thumbnail draws it, kSize pixels on its larger
