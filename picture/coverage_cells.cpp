@@ -80,7 +80,7 @@ void CCoverageCells::Mark(double x0, double y0, double x1, double y1) {
   ForPoints(x0, y0, x1, y1, steps, stamp);
   if (steps > kSamples - 1) ForPoints(x0, y0, x1, y1, kSamples - 1, stamp);
   if (m_band <= 0) return;
-  const double length = std::hypot(x1 - x0, y1 - y0);
+  const double length = std::sqrt((x1 - x0) * (x1 - x0) + (y1 - y0) * (y1 - y0));
   if (length <= 0) return;
   const double nx = -(y1 - y0) / length * m_band, ny = (x1 - x0) / length * m_band;
   ForPoints(x0 + nx, y0 + ny, x1 + nx, y1 + ny, steps, stamp);

@@ -44,7 +44,7 @@ class CStraightRun {
   void Start(int x0, int y0, int x1, int y1) {
     m_x0 = x0;
     m_y0 = y0;
-    const double qx = x1 - x0, qy = y1 - y0, d = std::hypot(qx, qy);
+    const double qx = x1 - x0, qy = y1 - y0, d = std::sqrt(qx * qx + qy * qy);
     m_lo = {qx / d, qy / d};
     m_hi = m_lo;
     Narrow(qx, qy, d);
@@ -52,7 +52,7 @@ class CStraightRun {
   // Whether the run, ending at its last point, may go on to (x, y) as one
   // straight line; narrows the cone by the new point when it may.
   bool Extend(int x, int y) {
-    const double qx = x - m_x0, qy = y - m_y0, d = std::hypot(qx, qy);
+    const double qx = x - m_x0, qy = y - m_y0, d = std::sqrt(qx * qx + qy * qy);
     const bool inside = Cross(m_lo, qx, qy) >= 0 && Cross(qx, qy, m_hi) >= 0 && qx * m_lo.x + qy * m_lo.y > 0;
     if (!inside || d <= m_tolerance) return false;
     Narrow(qx, qy, d);
@@ -132,27 +132,41 @@ void DrawDesign(cairo_t* cr, const CDesign& design, const CSewnExtent& extent, c
   int block = 0;
   COLORREF color = BlockThread(design, 0).color;  // of the held lines
   long long strokes = 0;
-  auto strokeLines = [&](COLORREF with, double width) {
+  auto setPen = [&](COLORREF with, double width) {
     SetColor(cr, with);
     cairo_set_line_width(cr, width);
-    int inPath = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+  };
+  // Round caps make a break in the path look as a join does: a line that
+  // does not go on from the last one starts a new subpath.
+  auto pathLines = [&](std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to; ++i) {
       const Line& l = lines[i];
-      // Round caps make a break in the path look as a join does: a line
-      // that does not go on from the last one starts a new subpath.
-      if (inPath == 0 || l.x0 != lines[i - 1].x1 || l.y0 != lines[i - 1].y1) cairo_move_to(cr, l.x0, l.y0);
+      if (i == from || l.x0 != lines[i - 1].x1 || l.y0 != lines[i - 1].y1) cairo_move_to(cr, l.x0, l.y0);
       cairo_line_to(cr, l.x1, l.y1);
-      if (++inPath == style.linesPerStroke) {
-        cairo_stroke(cr);
-        inPath = 0;
-      }
     }
-    if (inPath > 0) cairo_stroke(cr);
+  };
+  const std::size_t part = style.linesPerStroke > 0 ? static_cast<std::size_t>(style.linesPerStroke) : kHeldLines;
+  auto strokeLines = [&](COLORREF with, double width) {
+    setPen(with, width);
+    for (std::size_t from = 0; from < lines.size(); from += part) {
+      pathLines(from, std::min(lines.size(), from + part));
+      cairo_stroke(cr);
+    }
   };
   auto draw = [&] {
     if (lines.empty()) return;
-    if (IsVeryLight(color)) strokeLines(EdgeColor(color), style.lineWidth + 2 * style.edgeWidth);
-    strokeLines(color, style.lineWidth);
+    if (IsVeryLight(color) && lines.size() <= part) {
+      // One path for the edge and the line over it.
+      pathLines(0, lines.size());
+      setPen(EdgeColor(color), style.lineWidth + 2 * style.edgeWidth);
+      cairo_stroke_preserve(cr);
+      setPen(color, style.lineWidth);
+      cairo_stroke(cr);
+    } else {
+      // The edge of all parts goes under the line of every part.
+      if (IsVeryLight(color)) strokeLines(EdgeColor(color), style.lineWidth + 2 * style.edgeWidth);
+      strokeLines(color, style.lineWidth);
+    }
     lines.clear();
     ++strokes;
   };

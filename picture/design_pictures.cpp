@@ -17,6 +17,39 @@ double ThumbnailLineWidth(int size, double unitsToPixels) {
   return std::clamp(kThreadWidthUnits * unitsToPixels, thinnest, thickest);
 }
 
+namespace {
+
+void DrawInto(CPixelBuffer& picture, const CDesign& design, const CSewnExtent& extent, double margin,
+              double scale, double lineWidth, double edgeWidth) {
+  // An ARGB32 pixel is one word, so the picture's rows are cairo's stride
+  // (width * 4 bytes) apart.
+  CSurfaceHolder surface{cairo_image_surface_create_for_data(
+      reinterpret_cast<unsigned char*>(picture.pixels.data()), CAIRO_FORMAT_ARGB32, picture.width,
+      picture.height, picture.width * 4)};
+  ThrowIfFailed(cairo_surface_status(surface.surface));
+  {
+    CContextHolder cr{cairo_create(surface.surface)};
+    cairo_translate(cr.cr, margin - extent.minX * scale, margin - extent.minY * scale);
+    cairo_scale(cr.cr, scale, scale);
+    // Cairo's coarser anti-aliasing (17 levels of coverage) looks the same
+    // at thumbnail sizes and scans in two thirds of the time; the bound of
+    // the coverage cells and the merged rows of a fill (a quarter pixel)
+    // take most of the rest.
+    cairo_set_antialias(cr.cr, CAIRO_ANTIALIAS_FAST);
+    cairo_set_tolerance(cr.cr, kThumbnailTolerance);
+    DrawDesign(cr.cr, design, extent,
+               {.lineWidth = lineWidth / scale,
+                .edgeWidth = edgeWidth / scale,
+                .coverageBand = kPixelBand,
+                .linesPerStroke = 1024,
+                .mergeTolerance = 0.25 / scale});
+    ThrowIfFailed(cairo_status(cr.cr));
+  }
+  cairo_surface_flush(surface.surface);
+}
+
+}  // namespace
+
 bool DrawDesignThumbnail(const CDesign& design, int size, CPixelBuffer& picture) {
   picture.Resize(0, 0);
   size = std::max(size, 1);
@@ -35,45 +68,29 @@ bool DrawDesignThumbnail(const CDesign& design, int size, CPixelBuffer& picture)
   };
   const int width = pixels(extent.Width()), height = pixels(extent.Height());
 
-  CSurfaceHolder surface{cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height)};
-  ThrowIfFailed(cairo_surface_status(surface.surface));
-  {
-    CContextHolder cr{cairo_create(surface.surface)};
-    cairo_translate(cr.cr, margin - extent.minX * scale, margin - extent.minY * scale);
-    cairo_scale(cr.cr, scale, scale);
-    // Cairo's coarser anti-aliasing (17 levels of coverage) looks the same
-    // at thumbnail sizes and scans in two thirds of the time; the bound of
-    // the coverage cells and the merged rows of a fill (a quarter pixel)
-    // take most of the rest.
-    cairo_set_antialias(cr.cr, CAIRO_ANTIALIAS_FAST);
-    DrawDesign(cr.cr, design, extent,
-               {.lineWidth = lineWidth / scale,
-                .edgeWidth = edgeWidth / scale,
-                .coverageBand = kPixelBand,
-                .linesPerStroke = 64,
-                .mergeTolerance = 0.25 / scale});
-    ThrowIfFailed(cairo_status(cr.cr));
-  }
-  cairo_surface_flush(surface.surface);
-
-  // Cairo's pixels are premultiplied 0xAARRGGBB words, rows stride bytes apart.
+  // Cairo draws into the picture's own pixels (cleared: transparent), which
+  // are then made straight in place: no second picture to fill and copy.
   picture.Resize(width, height);
-  const unsigned char* data = cairo_image_surface_get_data(surface.surface);
-  const int stride = cairo_image_surface_get_stride(surface.surface);
-  for (int y = 0; y < height; ++y) {
-    const auto* row = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
-    std::uint32_t* out = picture.pixels.data() + static_cast<std::size_t>(y) * width;
-    for (int x = 0; x < width; ++x) {
-      const std::uint32_t p = row[x];
-      const std::uint32_t a = p >> 24;
-      if (a == 0) {
-        out[x] = 0xFF000000u;
-        continue;
-      }
-      auto straight = [a](std::uint32_t c) { return std::min<std::uint32_t>(255, (c * 255 + a / 2) / a); };
-      out[x] = ((255 - a) << 24) | straight((p >> 16) & 0xFF) << 16 | straight((p >> 8) & 0xFF) << 8 |
-               straight(p & 0xFF);
+  try {
+    DrawInto(picture, design, extent, margin, scale, lineWidth, edgeWidth);
+  } catch (...) {
+    picture.Resize(0, 0);
+    throw;
+  }
+  // Cairo's pixels are premultiplied 0xAARRGGBB words.
+  for (std::uint32_t& p : picture.pixels) {
+    const std::uint32_t a = p >> 24;
+    if (a == 0) {
+      p = 0xFF000000u;
+      continue;
     }
+    if (a == 255) {  // opaque: the colour as it is
+      p &= 0x00FFFFFFu;
+      continue;
+    }
+    auto straight = [a](std::uint32_t c) { return std::min<std::uint32_t>(255, (c * 255 + a / 2) / a); };
+    p = ((255 - a) << 24) | straight((p >> 16) & 0xFF) << 16 | straight((p >> 8) & 0xFF) << 8 |
+        straight(p & 0xFF);
   }
   return true;
 }
