@@ -175,6 +175,8 @@ int RunConvert(const CliArgs& args) {
       return kExitFileError;
     }
     CliSession session;
+    // A refusal or warning says which design it is about, as in a batch.
+    session.platform.echoPrefix = "nadelwerk-cli: " + inputs[0] + ": ";
     return ConvertOne(session, inputs[0], inputs[1], *format) == Result::written ? 0 : kExitFileError;
   }
 

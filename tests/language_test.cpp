@@ -229,8 +229,8 @@ TEST(LanguageTest, WriterRefusalsFollowTheLocale) {
   const std::string bunt = dir.Write("bunt.dst", DstOf(13, 1, {0x01, 0x00, 0x03}));
   const BothRuns colours = ExpectInBothLanguages(
       NADELWERK_CLI, "convert " + bunt + " " + dir.path().string() + "/bunt.sew", dir, 1);
-  EXPECT_EQ(colours.english, "More than 12 colours, conversion cancelled\n");
-  EXPECT_EQ(colours.german, "Mehr als 12 Farben, Konvertierung abgebrochen\n");
+  EXPECT_EQ(colours.english, "nadelwerk-cli: DIR/bunt.dst: More than 12 colours, conversion cancelled\n");
+  EXPECT_EQ(colours.german, "nadelwerk-cli: DIR/bunt.dst: Mehr als 12 Farben, Konvertierung abgebrochen\n");
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "bunt.sew"));
 
   // 25 stitches of X +121 (0x05 0x05 0x07): about 300 mm wide, no Janome
@@ -246,7 +246,7 @@ TEST(LanguageTest, WriterRefusalsFollowTheLocale) {
   const std::string enSizes = hoop.english.substr(0, hoop.english.size() - enTail.size());
   EXPECT_EQ(hoop.english.substr(enSizes.size()), enTail);
   EXPECT_EQ(hoop.german, enSizes + deTail);
-  EXPECT_TRUE(std::regex_match(enSizes, std::regex("Design [0-9]+\\.[0-9] x [0-9]+\\.[0-9]"))) << enSizes;
+  EXPECT_TRUE(std::regex_match(enSizes, std::regex("nadelwerk-cli: DIR/breit\\.dst: Design [0-9]+\\.[0-9] x [0-9]+\\.[0-9]"))) << enSizes;
 }
 
 // A batch's skip, its file errors named by input, and its summary.
