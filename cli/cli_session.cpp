@@ -7,6 +7,10 @@
 #include "platform/posix/messages.h"
 
 bool CliSession::LoadOrReport(const std::string& path) {
+  // Every line of a box the design brings up from here on (file errors,
+  // notices, refusals and warnings of a save) starts with the file it is
+  // about, as in a batch: "nadelwerk-cli: FILE: ...".
+  platform.echoPrefix = "nadelwerk-cli: " + path + ": ";
   switch (Load(path)) {
     case LoadOutcome::loaded:
       return true;

@@ -114,7 +114,6 @@ int RunBatch(const FormatEntry& format, const std::string& dir, const CliArgs& i
   for (const BatchJob& job : jobs) {
     Result result = job.decided.value_or(Result::written);
     if (!job.decided) {
-      session.platform.echoPrefix = "nadelwerk-cli: " + job.in + ": ";
       result = ConvertOne(session, job.in, job.out, format);
     }
     ++counts[static_cast<int>(result)];
@@ -175,8 +174,6 @@ int RunConvert(const CliArgs& args) {
       return kExitFileError;
     }
     CliSession session;
-    // A refusal or warning says which design it is about, as in a batch.
-    session.platform.echoPrefix = "nadelwerk-cli: " + inputs[0] + ": ";
     return ConvertOne(session, inputs[0], inputs[1], *format) == Result::written ? 0 : kExitFileError;
   }
 

@@ -9,6 +9,7 @@
 #include "cli/commands.h"
 #include "platform/posix/messages.h"
 #include "picture/worksheet.h"
+#include "platform/posix/posix_files.h"
 
 namespace {
 
@@ -37,6 +38,12 @@ int RunSheet(const CliArgs& args) {
   if (LowerExtension(output) != "pdf") {
     SayAbout(output, "%s", Tr("the worksheet is written as .pdf"));
     return kExitUsage;
+  }
+  // The sheet never replaces the design it shows (a link or a hard link
+  // to it included).
+  if (SameFile(input, output)) {
+    SayAbout(input, Tr("refused, the output %s is this input"), output.c_str());
+    return kExitFileError;
   }
   CliSession session(false);
   if (!session.LoadOrReport(input)) return kExitFileError;

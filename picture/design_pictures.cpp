@@ -61,7 +61,9 @@ bool DrawDesignThumbnail(const CDesign& design, int size, CPixelBuffer& picture)
   const double span = std::max(extent.Width(), extent.Height());  // > 0: a line has a length
   const double lineWidth = ThumbnailLineWidth(size, size / span);
   const double edgeWidth = std::max(1.0, lineWidth / 5);
-  const double margin = std::min(lineWidth / 2 + edgeWidth, size / 2.0);
+  // At the smallest sizes the margin leaves a pixel of room: a drawing of
+  // no size is no picture.
+  const double margin = std::min(lineWidth / 2 + edgeWidth, (size - 1) / 2.0);
   const double scale = std::max(size - 2 * margin, 0.0) / span;
   auto pixels = [&](int units) {
     return std::clamp(static_cast<int>(std::lround(units * scale + 2 * margin)), 1, size);

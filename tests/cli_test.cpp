@@ -198,16 +198,23 @@ TEST(CliTest, DumpStreamsItsJson) {
 }
 
 // render never replaces the design it draws, by its name or a link.
-TEST(CliTest, RenderRefusesItsInputAsOutput) {
+TEST(CliTest, RenderAndSheetRefuseTheirInputAsOutput) {
   TempDir dir;
   const std::string a = dir.Write("a.dst", SmallDst());
-  std::filesystem::create_symlink(a, dir.path() / "bild.png");
-  std::filesystem::create_hard_link(a, dir.path() / "hart.png");
-  for (const std::string& out : {a, (dir.path() / "bild.png").string(), (dir.path() / "hart.png").string()}) {
-    const CliRun run = RunCliErrors("render " + a + " " + out);
-    EXPECT_EQ(run.status, 1) << out;
-    EXPECT_NE(run.out.find("refused"), std::string::npos) << run.out;
+  for (const std::string ext : {"png", "pdf"}) {
+    std::filesystem::create_symlink(a, dir.path() / ("bild." + ext));
+    std::filesystem::create_hard_link(a, dir.path() / ("hart." + ext));
   }
+  for (const std::string command : {"render", "sheet"}) {
+    const std::string ext = command == "render" ? "png" : "pdf";
+    for (const std::string& out : {(dir.path() / ("bild." + ext)).string(), (dir.path() / ("hart." + ext)).string()}) {
+      const CliRun run = RunCliErrors(command + " " + a + " " + out);
+      EXPECT_EQ(run.status, 1) << command << " " << out;
+      EXPECT_NE(run.out.find("refused"), std::string::npos) << run.out;
+    }
+  }
+  EXPECT_EQ(RunCliErrors("render " + a + " " + a).status, 1);
   EXPECT_EQ(ReadFileBytes(a), SmallDst());
   EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "bild.png"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "bild.pdf"));
 }

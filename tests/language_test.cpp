@@ -199,11 +199,11 @@ TEST(LanguageTest, TheWindowsFileMessagesAreEnglishOutsideGerman) {
   dir.Write("notes.txt", ByteBuilder().text("hello"));
   const std::string at = dir.path().string() + "/";
   const BothRuns missing = ExpectInBothLanguages(NADELWERK_CLI, "info " + at + "fehlt.dst", dir, 1);
-  EXPECT_EQ(missing.english, "DIR/fehlt.dst was not found.\n");
-  EXPECT_EQ(missing.german, "DIR/fehlt.dst wurde nicht gefunden.\n");
+  EXPECT_EQ(missing.english, "nadelwerk-cli: DIR/fehlt.dst: DIR/fehlt.dst was not found.\n");
+  EXPECT_EQ(missing.german, "nadelwerk-cli: DIR/fehlt.dst: DIR/fehlt.dst wurde nicht gefunden.\n");
   const BothRuns text = ExpectInBothLanguages(NADELWERK_CLI, "dump " + at + "notiz.pes", dir, 1);
-  EXPECT_EQ(text.english, "DIR/notiz.pes holds no readable embroidery design.\n");
-  EXPECT_EQ(text.german, "DIR/notiz.pes enth\xC3\xA4lt kein lesbares Stickmuster.\n");
+  EXPECT_EQ(text.english, "nadelwerk-cli: DIR/notiz.pes: DIR/notiz.pes holds no readable embroidery design.\n");
+  EXPECT_EQ(text.german, "nadelwerk-cli: DIR/notiz.pes: DIR/notiz.pes enth\xC3\xA4lt kein lesbares Stickmuster.\n");
   const BothRuns noReader = ExpectInBothLanguages(NADELWERK_CLI, "info " + at + "notes.txt", dir, 1);
   EXPECT_EQ(noReader.english, "nadelwerk-cli: DIR/notes.txt: not a design file (no reader for its extension)\n");
   EXPECT_EQ(noReader.german.rfind("nadelwerk-cli: DIR/notes.txt: keine Stickdatei (", 0), 0u) << noReader.german;

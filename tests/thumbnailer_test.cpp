@@ -495,6 +495,13 @@ TEST_F(ThumbnailerTest, UsageErrors) {
   Picture p;
   ASSERT_TRUE(ReadPicture(output, p));
   EXPECT_EQ(p.width, 256);
+  // The smallest sizes still leave the drawing a pixel of room.
+  for (const std::string size : {"1", "2", "3", "4"}) {
+    const HostRun tiny = RunExec("nadelwerk-thumbnailer -s %s %i %o", {{"%s", size}, {"%i", input}, {"%o", output}}, bin);
+    EXPECT_EQ(tiny.status, 0) << size << ": " << tiny.err;
+    ASSERT_TRUE(ReadPicture(output, p)) << size;
+    EXPECT_EQ(std::max(p.width, p.height), std::stoi(size));
+  }
 }
 
 // OUTPUT is never the input, by any name, and an existing OUTPUT is written

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -152,6 +153,10 @@ int main(int argc, char** argv) {
     if (!MakeThumbnail(path, output, size, reason)) return Fail(path, reason);
   } catch (const std::bad_alloc&) {
     return Fail(path, Tr("out of memory"));
+  } catch (const std::runtime_error& e) {
+    char text[512];
+    std::snprintf(text, sizeof text, Tr("the picture could not be made (%s)"), e.what());
+    return Fail(path, text);
   }
   return 0;
 }
