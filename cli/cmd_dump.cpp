@@ -53,9 +53,37 @@ class CJsonOut {
   bool m_failed = false;
 };
 
+// The length of the well-formed UTF-8 sequence at p (n bytes left), 0 when
+// none starts there.
+std::size_t Utf8Length(const unsigned char* p, std::size_t n) {
+  const unsigned char c = p[0];
+  const std::size_t length = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3
+                           : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+  if (length == 0 || length > n) return 0;
+  for (std::size_t k = 1; k < length; ++k)
+    if ((p[k] & 0xC0) != 0x80) return 0;
+  // No overlong forms, no surrogates, nothing above U+10FFFF.
+  if ((c == 0xE0 && p[1] < 0xA0) || (c == 0xED && p[1] > 0x9F) || (c == 0xF0 && p[1] < 0x90) ||
+      (c == 0xF4 && p[1] > 0x8F))
+    return 0;
+  return length;
+}
+
+// A JSON string of text. Labels and thread names are a file's own bytes: a
+// byte that starts no well-formed UTF-8 sequence is taken as the Latin-1
+// character it is in older files, so that the output is always UTF-8.
 CJsonOut& CJsonOut::Quoted(const std::string& text) {
   std::string out = "\"";
-  for (unsigned char c : text) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  for (std::size_t i = 0; i < text.size();) {
+    const unsigned char c = bytes[i];
+    const std::size_t length = Utf8Length(bytes + i, text.size() - i);
+    if (length > 1) {
+      out.append(text, i, length);
+      i += length;
+      continue;
+    }
+    ++i;
     switch (c) {
       case '"': out += "\\\""; break;
       case '\\': out += "\\\\"; break;
@@ -63,7 +91,7 @@ CJsonOut& CJsonOut::Quoted(const std::string& text) {
       case '\r': out += "\\r"; break;
       case '\t': out += "\\t"; break;
       default:
-        if (c < 0x20) {
+        if (c < 0x20 || length == 0) {
           char buf[8];
           std::snprintf(buf, sizeof buf, "\\u%04x", c);
           out += buf;

@@ -74,6 +74,32 @@ TEST(CliTest, DumpPrintsTheDesignStateAsJson) {
             "\"Stiche: 2\"}}\n");
 }
 
+// A label is the file's own bytes: UTF-8 where they are UTF-8, each other
+// byte the Latin-1 character it is in older files, escaped, so the JSON is
+// always UTF-8 (a cut sequence, a lone continuation byte, an overlong form;
+// quotes and backslashes escaped).
+TEST(CliTest, DumpWritesEveryLabelAsUtf8) {
+  TempDir dir;
+  const struct {
+    Bytes label;
+    std::string json;
+  } cases[] = {
+      {{0xC4, 0xD6, 'x'}, "\\u00c4\\u00d6x"},
+      {{0xC3, 0x84, 'x'}, "\xC3\x84x"},
+      {{'a', 0xE2, 0x82}, "a\\u00e2\\u0082"},
+      {{0x80, 'b', 0xC0, 0xAF}, "\\u0080b\\u00c0\\u00af"},
+      {{'"', '\\', 'c'}, "\\\"\\\\c"},
+  };
+  for (const auto& c : cases) {
+    Bytes file = SmallDst();
+    file[0] = 'L', file[1] = 'A', file[2] = ':';
+    std::copy(c.label.begin(), c.label.end(), file.begin() + 3);
+    const CliRun run = RunCli("dump " + dir.Write("l.dst", file));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("\"label\":\"" + c.json + "\","), std::string::npos) << c.json << "\n" << run.out;
+  }
+}
+
 TEST(CliTest, ErrorsGiveTheirExitCodes) {
   TempDir dir;
   EXPECT_EQ(RunCli("").status, 2);
