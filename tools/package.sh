@@ -81,7 +81,7 @@ if locale -a 2>/dev/null | grep -qix 'de_DE.utf-\?8'; then
 fi
 # The window's German texts in English from the package's catalogue.
 said=$(env -u LANGUAGE -u LC_ALL LANG=C "$unpacked/usr/bin/nadelwerk-cli" info "$out/none.dst" 2>&1 || true)
-[ "$said" = "$out/none.dst was not found." ] ||
+[ "$said" = "nadelwerk-cli: $out/none.dst: $out/none.dst was not found." ] ||
   { echo "the package's nadelwerk-cli does not report a missing file in English under C" >&2; exit 1; }
 echo "package: every piece in it, its programs run" >&2
 echo "$deb"
