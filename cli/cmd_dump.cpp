@@ -7,6 +7,7 @@
 
 #include "cli/cli_session.h"
 #include "cli/commands.h"
+#include "framework/utf8.h"
 #include "platform/posix/messages.h"
 #include "platform/posix/standard_streams.h"
 
@@ -53,22 +54,6 @@ class CJsonOut {
   bool m_failed = false;
 };
 
-// The length of the well-formed UTF-8 sequence at p (n bytes left), 0 when
-// none starts there.
-std::size_t Utf8Length(const unsigned char* p, std::size_t n) {
-  const unsigned char c = p[0];
-  const std::size_t length = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3
-                           : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
-  if (length == 0 || length > n) return 0;
-  for (std::size_t k = 1; k < length; ++k)
-    if ((p[k] & 0xC0) != 0x80) return 0;
-  // No overlong forms, no surrogates, nothing above U+10FFFF.
-  if ((c == 0xE0 && p[1] < 0xA0) || (c == 0xED && p[1] > 0x9F) || (c == 0xF0 && p[1] < 0x90) ||
-      (c == 0xF4 && p[1] > 0x8F))
-    return 0;
-  return length;
-}
-
 // A JSON string of text. Labels and thread names are a file's own bytes: a
 // byte that starts no well-formed UTF-8 sequence is taken as the Latin-1
 // character it is in older files, so that the output is always UTF-8.
@@ -77,7 +62,7 @@ CJsonOut& CJsonOut::Quoted(const std::string& text) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   for (std::size_t i = 0; i < text.size();) {
     const unsigned char c = bytes[i];
-    const std::size_t length = Utf8Length(bytes + i, text.size() - i);
+    const std::size_t length = Utf8SequenceLength(bytes + i, text.size() - i);
     if (length > 1) {
       out.append(text, i, length);
       i += length;

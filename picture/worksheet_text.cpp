@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "design/thread_charts.h"
+#include "framework/utf8.h"
 #include "export/record_walk.h"
 #include "picture/design_drawing.h"
 
@@ -116,20 +117,7 @@ std::string Utf8Text(const std::string& bytes) {
   const std::size_t n = bytes.size();
   for (std::size_t i = 0; i < n;) {
     const auto c = static_cast<unsigned char>(bytes[i]);
-    // The length of a well-formed sequence starting here, 0 if none.
-    std::size_t length = c < 0x80 ? 1 : (c >= 0xC2 && c <= 0xDF) ? 2 : (c >= 0xE0 && c <= 0xEF) ? 3
-                                      : (c >= 0xF0 && c <= 0xF4) ? 4 : 0;
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto next = i + k < n ? static_cast<unsigned char>(bytes[i + k]) : 0u;
-      if ((next & 0xC0) != 0x80) length = 0;
-    }
-    // Overlong three- and four-byte forms, surrogates and values past U+10FFFF.
-    if (length >= 3) {
-      const auto second = static_cast<unsigned char>(bytes[i + 1]);
-      if ((c == 0xE0 && second < 0xA0) || (c == 0xED && second >= 0xA0) ||
-          (c == 0xF0 && second < 0x90) || (c == 0xF4 && second >= 0x90))
-        length = 0;
-    }
+    std::size_t length = Utf8SequenceLength(reinterpret_cast<const unsigned char*>(bytes.data()) + i, n - i);
     if (length == 1) {
       out += (c < 0x20 || c == 0x7F) ? '?' : static_cast<char>(c);
     } else if (length > 1) {
