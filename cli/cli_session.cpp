@@ -5,6 +5,7 @@
 
 #include "framework/file_error.h"
 #include "platform/posix/messages.h"
+#include "platform/posix/posix_files.h"
 
 bool CliSession::LoadOrReport(const std::string& path) {
   // Every line of a box the design brings up from here on (file errors,
@@ -29,6 +30,12 @@ void SayAbout(const std::string& subject, const char* format, ...) {
   std::vfprintf(stderr, format, args);
   va_end(args);
   std::fputc('\n', stderr);
+}
+
+bool RefusedAsInput(const std::string& input, const std::string& output) {
+  if (!SameFile(input, output)) return false;
+  SayAbout(input, Tr("refused, the output %s is this input"), output.c_str());
+  return true;
 }
 
 std::string LowerExtension(const std::string& path) {

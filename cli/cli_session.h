@@ -23,6 +23,11 @@ class CliSession : public CHeadlessViewer {
 // and the message.
 __attribute__((format(printf, 2, 3))) void SayAbout(const std::string& subject, const char* format, ...);
 
+// Whether output is input by any name (a link or a hard link to it
+// included); if so says that it is refused. An output never replaces the
+// design it is made from.
+bool RefusedAsInput(const std::string& input, const std::string& output);
+
 // The extension of path after its last dot, lower-cased ("svg"); empty
 // when its last part has none.
 std::string LowerExtension(const std::string& path);

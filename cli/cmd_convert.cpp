@@ -169,10 +169,7 @@ int RunConvert(const CliArgs& args) {
       return kExitUsage;
     }
     // OUT is replaced if it exists, but never when it is IN itself.
-    if (SameFile(inputs[0], inputs[1])) {
-      SayAbout(inputs[0], Tr("refused, the output %s is this input"), inputs[1].c_str());
-      return kExitFileError;
-    }
+    if (RefusedAsInput(inputs[0], inputs[1])) return kExitFileError;
     CliSession session;
     return ConvertOne(session, inputs[0], inputs[1], *format) == Result::written ? 0 : kExitFileError;
   }

@@ -13,7 +13,6 @@
 #include "platform/posix/messages.h"
 #include "picture/design_pictures.h"
 #include "platform/png/png_file.h"
-#include "platform/posix/posix_files.h"
 
 namespace {
 
@@ -108,12 +107,7 @@ int RenderVector(const RenderOptions& o, VectorFormat format) {
 int RunRender(const CliArgs& args) {
   RenderOptions o;
   if (!ParseOptions(args, o)) return Usage();
-  // The picture never replaces the design it shows (a link or a hard link
-  // to it included).
-  if (SameFile(o.input, o.output)) {
-    SayAbout(o.input, Tr("refused, the output %s is this input"), o.output.c_str());
-    return kExitFileError;
-  }
+  if (RefusedAsInput(o.input, o.output)) return kExitFileError;
   const std::string ext = LowerExtension(o.output);
   if (ext != "png" && ext != "svg" && ext != "pdf") {
     SayAbout(o.output, "%s", Tr("render writes .png, .svg or .pdf"));

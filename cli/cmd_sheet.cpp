@@ -9,7 +9,6 @@
 #include "cli/commands.h"
 #include "platform/posix/messages.h"
 #include "picture/worksheet.h"
-#include "platform/posix/posix_files.h"
 
 namespace {
 
@@ -39,12 +38,7 @@ int RunSheet(const CliArgs& args) {
     SayAbout(output, "%s", Tr("the worksheet is written as .pdf"));
     return kExitUsage;
   }
-  // The sheet never replaces the design it shows (a link or a hard link
-  // to it included).
-  if (SameFile(input, output)) {
-    SayAbout(input, Tr("refused, the output %s is this input"), output.c_str());
-    return kExitFileError;
-  }
+  if (RefusedAsInput(input, output)) return kExitFileError;
   CliSession session(false);
   if (!session.LoadOrReport(input)) return kExitFileError;
   std::vector<std::uint8_t> pdf;
