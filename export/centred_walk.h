@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 #include "export/record_walk.h"
+#include "export/step_split.h"
 
 class CCentredDesign {
  public:
@@ -68,33 +69,3 @@ class CCentredDesign {
   const CDesign& m_design;
   int m_centreX = 0, m_centreY = 0;
 };
-
-// The number of pieces of at most most units an axis that a step (dx, dy)
-// takes: one for a step within a record, the zero step included.
-inline int StepPieces(int dx, int dy, int most) {
-  const int longest = std::max(std::abs(dx), std::abs(dy));
-  return longest <= most ? 1 : (longest + most - 1) / most;
-}
-
-// Calls piece(px, py, last) for each piece of the step: piece j of n ends at
-// j / n of it, rounded to the nearest unit (halves away from zero), so every
-// piece ends on the step's line and the pieces add up to it exactly.
-template <class Piece>
-void ForEachPiece(int dx, int dy, int most, Piece&& piece) {
-  if (dx >= -most && dx <= most && dy >= -most && dy <= most) {
-    piece(dx, dy, true);
-    return;
-  }
-  const int n = StepPieces(dx, dy, most);
-  auto share = [n](int v, int j) {
-    const long long twice = 2LL * v * j;
-    return static_cast<int>(twice >= 0 ? (twice + n) / (2 * n) : -((-twice + n) / (2 * n)));
-  };
-  int x = 0, y = 0;
-  for (int j = 1; j <= n; ++j) {
-    const int nx = share(dx, j), ny = share(dy, j);
-    piece(nx - x, ny - y, j == n);
-    x = nx;
-    y = ny;
-  }
-}

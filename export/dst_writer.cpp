@@ -22,6 +22,7 @@
 
 #include "export/dst_writer.h"
 #include "export/record_walk.h"
+#include "export/step_split.h"
 #include "framework/window_words.h"
 
 namespace {
@@ -87,38 +88,16 @@ inline void PutMove(std::uint8_t* out, int dx, int dy, std::uint8_t code) {
   out[2] = static_cast<std::uint8_t>((bits >> 16) | code);
 }
 
-// j * v / n rounded to the nearest, halves away from zero.
-inline int RoundedShare(int v, int j, int n) {
-  const long long p = static_cast<long long>(v) * j;
-  return static_cast<int>(p >= 0 ? (2 * p + n) / (2 * n) : -((-2 * p + n) / (2 * n)));
-}
-
 // The number of records a move (dx, dy) takes.
-inline int Pieces(int dx, int dy) {
-  const int m = std::max(std::abs(dx), std::abs(dy));
-  return m <= kMaxStep ? 1 : (m + kMaxStep - 1) / kMaxStep;
-}
+inline int Pieces(int dx, int dy) { return StepPieces(dx, dy, kMaxStep); }
 
-// Writes the records of one move (dx, dy) at pos, which has room for them;
-// returns the number of pieces.
-inline int AppendMove(std::uint8_t* block, std::size_t& pos, int dx, int dy, std::uint8_t code) {
-  const int n = Pieces(dx, dy);
-  if (n == 1) {
-    PutMove(block + pos, dx, dy, code);
+// Writes the records of one move (dx, dy) at pos, which has room for them,
+// each piece on the move's straight line.
+inline void AppendMove(std::uint8_t* block, std::size_t& pos, int dx, int dy, std::uint8_t code) {
+  SplitStepAwayFromZero(dx, dy, kMaxStep, [&](int px, int py, bool) {
+    PutMove(block + pos, px, py, code);
     pos += kRecordSize;
-    return 1;
-  }
-  // Piece j ends at j / n of the move, rounded: every piece lies on the
-  // move's straight line and within one record, and they add up to it.
-  int x = 0, y = 0;
-  for (int j = 1; j <= n; ++j) {
-    const int nx = RoundedShare(dx, j, n), ny = RoundedShare(dy, j, n);
-    PutMove(block + pos, nx - x, ny - y, code);
-    pos += kRecordSize;
-    x = nx;
-    y = ny;
-  }
-  return n;
+  });
 }
 
 // Prints one header line into its field; values are clamped to what the

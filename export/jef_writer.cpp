@@ -48,7 +48,7 @@ void EncodeStep(int dx, int dy, std::uint8_t kind, Emit&& emit) {
     emit(change, 4);
     return;
   }
-  ForEachPiece(dx, dy, kMaxStep, [&](int px, int py, bool last) {
+  SplitStepAwayFromZero(dx, dy, kMaxStep, [&](int px, int py, bool last) {
     if (last && kind == KIND_STITCH) {
       const std::uint8_t stitch[2] = {static_cast<std::uint8_t>(px), static_cast<std::uint8_t>(-py)};
       emit(stitch, 2);

@@ -5,11 +5,11 @@
 // record and together they end exactly where the step ends.
 #pragma once
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
 #include "export/record_walk.h"
+#include "export/step_split.h"
 
 struct CStepLimits {
   int stitch;  // the longest stitch one record holds, per axis
@@ -33,21 +33,7 @@ void ForEachStepPiece(const CDesign& design, CStepLimits limits, Visit&& visit) 
     const int dx = static_cast<std::int16_t>(x - penX), dy = static_cast<std::int16_t>(y - penY);
     penX = x;
     penY = y;
-    const int limit = kind == KIND_MOVE ? limits.move : limits.stitch;
-    const int longest = std::max(std::abs(dx), std::abs(dy));
-    if (longest <= limit) {
-      visit(dx, dy, kind);
-      return;
-    }
-    const int pieces = (longest + limit - 1) / limit;
-    int doneX = 0, doneY = 0;
-    for (int j = 1; j <= pieces; ++j) {
-      // An exact quotient of two integers: a half stays a half.
-      const int toX = static_cast<int>(std::lround(static_cast<double>(dx * j) / pieces));
-      const int toY = static_cast<int>(std::lround(static_cast<double>(dy * j) / pieces));
-      visit(toX - doneX, toY - doneY, kind);
-      doneX = toX;
-      doneY = toY;
-    }
+    SplitStepAwayFromZero(dx, dy, kind == KIND_MOVE ? limits.move : limits.stitch,
+                          [&](int px, int py, bool) { visit(px, py, kind); });
   });
 }

@@ -2,8 +2,10 @@
 //
 // A step (dx, dy) whose larger axis exceeds maxStep becomes
 // n = ceil(max(|dx|, |dy|) / maxStep) pieces; piece i runs from round((i-1)
-// d / n) to round(i d / n), halves rounded up. The pieces end on the step's
-// straight line, add up to it exactly, and none exceeds maxStep.
+// d / n) to round(i d / n). The pieces end on the step's straight line, add
+// up to it exactly, and none exceeds maxStep. The Brother and Janome SEW
+// writers round halves up (SplitStep), the others halves away from zero
+// (SplitStepAwayFromZero): each keeps the bytes its files have always had.
 #pragma once
 #include <algorithm>
 #include <cstdint>
@@ -39,4 +41,28 @@ template <class Piece>
     y = ny;
   }
   return n;
+}
+
+// i d / n rounded to the nearest, halves away from zero.
+inline int RoundedPartAwayFromZero(int d, int i, int n) {
+  const long long twice = 2LL * d * i;
+  return static_cast<int>(twice >= 0 ? (twice + n) / (2LL * n) : -((-twice + n) / (2LL * n)));
+}
+
+// Calls piece(px, py, last) for each piece of the step in order, last true
+// for the piece that ends it.
+template <class Piece>
+[[gnu::always_inline]] inline void SplitStepAwayFromZero(int dx, int dy, int maxStep, Piece&& piece) {
+  const int n = StepPieces(dx, dy, maxStep);
+  if (n == 1) {
+    piece(dx, dy, true);
+    return;
+  }
+  int x = 0, y = 0;
+  for (int i = 1; i <= n; ++i) {
+    const int nx = RoundedPartAwayFromZero(dx, i, n), ny = RoundedPartAwayFromZero(dy, i, n);
+    piece(nx - x, ny - y, i == n);
+    x = nx;
+    y = ny;
+  }
 }

@@ -91,7 +91,7 @@ Point WalkRecords(const CCentredDesign& placed, Emit&& emit, Change&& change) {
     penX += dx;
     penY += dy;
     if (kind == KIND_STITCH) {
-      ForEachPiece(dx, dy, vp3::kPlainMost, [&](int px, int py, bool) {
+      SplitStepAwayFromZero(dx, dy, vp3::kPlainMost, [&](int px, int py, bool) {
         const std::uint8_t plain[2] = {static_cast<std::uint8_t>(px), static_cast<std::uint8_t>(py)};
         emit(plain, 2);
       });
@@ -100,7 +100,7 @@ Point WalkRecords(const CCentredDesign& placed, Emit&& emit, Change&& change) {
     }
     if (!travelling) emit(kTrim, 2);
     travelling = true;
-    ForEachPiece(dx, dy, kMoveMost, [&](int px, int py, bool) {
+    SplitStepAwayFromZero(dx, dy, kMoveMost, [&](int px, int py, bool) {
       const std::uint8_t record[8] = {vp3::kEscape, vp3::kLongCode,
                                       static_cast<std::uint8_t>(px >> 8), static_cast<std::uint8_t>(px),
                                       static_cast<std::uint8_t>(py >> 8), static_cast<std::uint8_t>(py),
